@@ -1,0 +1,4 @@
+// The expansion run is not built yet.
+#include "app/MainForm.h"
+
+void TMainForm::Unpress() {}

@@ -1,0 +1,84 @@
+// Files and folders addressed by Windows paths ("C:\VALTERN\BREVAN\PICTDESK.EXE", UTF-8).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Status.h"
+
+namespace platform {
+
+// Windows file attribute bits.
+enum FileAttribute : uint32_t {
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  kAttrNormal = 0x80,
+};
+
+// One entry of a wildcard listing.
+struct FindEntry {
+  std::string name;  // name only, as stored (the case it was created with)
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  bool isFolder() const { return (attributes & kAttrDirectory) != 0; }
+};
+
+// Names are looked up without regard to ASCII letter case; a new entry keeps the case it was
+// given. A read-only file cannot be overwritten or deleted (access denied) but can be renamed;
+// a read-only folder still takes new files. Every failure is also recorded in LastError.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Attributes of an existing file or folder; nullopt when it does not exist.
+  virtual std::optional<uint32_t> attributes(const std::string& path) = 0;
+  // Sets read-only, hidden, system and archive as given; the folder bit is ignored.
+  virtual Status setAttributes(const std::string& path, uint32_t attributes) = 0;
+  bool exists(const std::string& path) { return attributes(path).has_value(); }
+  bool fileExists(const std::string& path) {
+    auto a = attributes(path);
+    return a && (*a & kAttrDirectory) == 0;
+  }
+  bool folderExists(const std::string& path) {
+    auto a = attributes(path);
+    return a && (*a & kAttrDirectory) != 0;
+  }
+
+  // Entries of a folder matching the wildcard in the mask's last component ("*", "*.*",
+  // "*.BAK", "?"), in the order the disk returns them. Like FindFirstFile, a non-root folder
+  // also yields "." and ".." when the pattern matches them. A folder that cannot be read, or
+  // does not exist, gives an empty list.
+  virtual std::vector<FindEntry> find(const std::string& mask) = 0;
+
+  // Copies a file; with failIfExists false an existing target is replaced (unless read-only).
+  virtual Status copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  virtual Status deleteFile(const std::string& path) = 0;
+  // Renames a file or folder; never replaces an existing target.
+  virtual Status moveFile(const std::string& from, const std::string& to) = 0;
+  // Creates one folder; its parent must exist.
+  virtual Status createFolder(const std::string& path) = 0;
+  // Creates a folder with every missing parent; success when it already exists.
+  virtual Status createFolders(const std::string& path) = 0;
+  // Removes an empty folder.
+  virtual Status removeFolder(const std::string& path) = 0;
+
+  // Whole contents of a file, as bytes.
+  virtual std::optional<std::string> readFile(const std::string& path) = 0;
+  // Creates or replaces a file with the given bytes.
+  virtual Status writeFile(const std::string& path, const std::string& bytes) = 0;
+  // Writes beside the file and renames over it, so the file is never left half written.
+  virtual Status replaceFileAtomically(const std::string& path, const std::string& bytes) = 0;
+  // Sets the last-write time from a DOS date (high 16 bits) and time (low 16 bits), local time.
+  virtual Status setDosTime(const std::string& path, uint32_t dosDateTime) = 0;
+  virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;
+
+  // Absolute form of a path with "." and ".." resolved (GetFullPathName).
+  virtual std::string fullPath(const std::string& path) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests and the demo need, when any is missing.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config clang
+  qt6-base-dev libgl-dev libcurl4-openssl-dev libmspack-dev liblhasa-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  fonts-ipafont-gothic fontconfig xvfb xdotool x11-apps imagemagick
+  mscompress lhasa jlha-utils curl
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

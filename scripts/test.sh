@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the release and the sanitizer (ASan + UBSan) builds and runs the whole suite in both.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+jobs=$(nproc)
+for preset in release asan; do
+  echo "== ${preset}: build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "== ${preset}: tests"
+  ctest --preset "$preset" -j "$jobs" --timeout 300
+done
