@@ -26,11 +26,11 @@ TMainForm::~TMainForm() {
 void TMainForm::showException(const std::exception& e) { app::showError(m_view, e.what()); }
 
 // Errors that reach the top of a window handler are shown and end that handler only.
-#define BREVAN_HANDLER(call)           \
-  try {                                \
-    call;                              \
-  } catch (const std::exception& e) {  \
-    showException(e);                  \
+#define BREVAN_HANDLER(call)          \
+  try {                               \
+    call;                             \
+  } catch (const std::exception& e) { \
+    showException(e);                 \
   }
 
 void TMainForm::onActivate() { BREVAN_HANDLER(FormActivate()) }

@@ -33,6 +33,8 @@ class TMainForm : public platform::ViewEvents, public platform::HttpTransferEven
   void ProxyPortMenuClick();
   void WriteInitFile();
   [[noreturn]] void CreateError(const std::string& message);
+  // Closes the window now, as the steps that finish or abort the update do; FormClose runs.
+  void Close();
 
   // ---- download sequence, transfer events, folder operations (download/)
   void DownLoadButtonClick();

@@ -40,8 +40,9 @@ Settings parseSettings(const std::string& text) {
 }
 
 std::string settingsText(const Settings& settings) {
-  return "PROXYIP=" + settings.proxyIP + "\r\n" + "PROXYPORT=" + std::to_string(settings.proxyPort) +
-         "\r\n" + "PATH=" + settings.path + "\r\n" + "VER=" + settings.version + "\r\n";
+  return "PROXYIP=" + settings.proxyIP + "\r\n" +
+         "PROXYPORT=" + std::to_string(settings.proxyPort) + "\r\n" + "PATH=" + settings.path +
+         "\r\n" + "VER=" + settings.version + "\r\n";
 }
 
 }  // namespace app

@@ -12,7 +12,8 @@ using platform::RegistryRoot;
 namespace {
 
 constexpr const char* kBrevanKey = "SOFTWARE\\Valtern\\Brevan";
-constexpr const char* kViewerOptionKey = "Software\\AHOEM011\\JanSDK8\\2004.0.1\\ENGOPTION\\PD0000R";
+constexpr const char* kViewerOptionKey =
+    "Software\\AHOEM011\\JanSDK8\\2004.0.1\\ENGOPTION\\PD0000R";
 
 // Cuts the first occurrence of a folder name; letter case does not matter, as on the disk.
 void cutFolder(std::string& path, const std::string& folder) {
@@ -32,7 +33,8 @@ void TMainForm::FormCreate() {
       std::string upper = app::upperAscii(*exe);
       if (size_t pos = upper.find("OLD_BIN\\"); pos != std::string::npos) {
         upper.erase(pos, 8);
-        (void)reg.writeString(RegistryRoot::LocalMachine, kBrevanKey, "exename", upper);  // optional
+        (void)reg.writeString(RegistryRoot::LocalMachine, kBrevanKey, "exename",
+                              upper);  // optional
       }
     }
   }

@@ -9,8 +9,8 @@ std::string FileVersionText(platform::Services& services, const std::string& fil
   auto v = services.versions.fileVersion(fileName);
   if (!v) return {};
   return "v" + std::to_string(v->fileVersionMS >> 16) + "." +
-         std::to_string(v->fileVersionMS & 0xFFFF) + "." +
-         std::to_string(v->fileVersionLS >> 16) + "." + std::to_string(v->fileVersionLS & 0xFFFF);
+         std::to_string(v->fileVersionMS & 0xFFFF) + "." + std::to_string(v->fileVersionLS >> 16) +
+         "." + std::to_string(v->fileVersionLS & 0xFFFF);
 }
 
 std::string GetWindowsDir(platform::Services& services) {

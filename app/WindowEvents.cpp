@@ -41,8 +41,23 @@ void TMainForm::FormClose() {
   // When the overwrite question was declined the ticks were never loaded; saving them would
   // erase the user's selection.
   if (m_standardsLoaded) saveStandards();
+  if (m_running) {
+    // A download in progress ends at once; the sequence sees the closed window and stops.
+    CancelRequested = true;
+    for (auto* http : {ipwHTTP.get(), ipwHTTP2.get()}) {
+      try {
+        if (http && http->Active()) http->AbortTransfer();
+      } catch (const std::exception&) {
+        // the window is going away; the fetch ends by its own time-out
+      }
+    }
+  }
   WorkList.reset();
   m_closed = true;
+}
+
+void TMainForm::Close() {
+  if (onClose()) m_view.postClose();
 }
 
 void TMainForm::CreateError(const std::string& message) { throw BrevanError(message + "\r"); }

@@ -1,0 +1,98 @@
+// One download pass: builds the list from the ticked standards and fetches it file by file.
+#include "download/DownloadPass.h"
+#include "app/Dialogs.h"
+#include "app/MainForm.h"
+
+using platform::Control;
+
+namespace download {
+
+namespace {
+
+// Returns the window to idle however the pass ends.
+class PassGuard {
+ public:
+  explicit PassGuard(platform::View& view) : m_view(view) {}
+  ~PassGuard() {
+    m_view.setVisible(Control::DownLoadButton, true);
+    m_view.setWindowEnabled(true);
+  }
+  PassGuard(const PassGuard&) = delete;
+  PassGuard& operator=(const PassGuard&) = delete;
+
+ private:
+  platform::View& m_view;
+};
+
+}  // namespace
+
+bool runPass(TMainForm& form, const PassPlan& plan) {
+  auto& view = form.view();
+  if (form.CancelAllowed) {
+    view.setVisible(Control::CancelButton, true);
+    view.setVisible(Control::DownLoadButton, false);
+  } else {
+    view.setVisible(Control::CancelButton, false);
+    view.setVisible(Control::DownLoadButton, false);
+    view.setWindowEnabled(false);
+  }
+  PassGuard guard(view);
+  view.setEnabled(Control::CheckListBox1, false);
+
+  auto& list = *form.WorkList;
+  list.clear();
+  list.insert(list.end(), plan.common, plan.common + plan.commonCount);
+  for (int item = 0; item < view.itemCount() && item < 22; ++item) {
+    if (!view.isChecked(item)) continue;
+    const char* const* row = plan.rows + static_cast<size_t>(item) * plan.rowCells;
+    for (size_t cell = 0; cell < plan.rowCells && row[cell] && *row[cell]; ++cell) {
+      list.emplace_back(row[cell]);
+    }
+  }
+  if (list.size() == plan.commonCount) {
+    app::showInformation(view, "基準が選択されていません");
+    view.setEnabled(Control::CheckListBox1, true);
+    return false;
+  }
+
+  form.CurrentItem = 0;
+  for (size_t i = 0; form.WorkList && i < form.WorkList->size(); ++i) {
+    if (form.CancelRequested) {
+      view.setVisible(Control::CancelButton, false);
+      view.setVisible(Control::DownLoadButton, true);
+      break;
+    }
+    const std::string name = (*form.WorkList)[i];
+    form.CurrentItem = static_cast<int32_t>(i + 1);
+    auto& http = *plan.component;
+    http.ResetTransfer();
+    http.ProxyServer(form.ProxyIP);
+    http.ProxyPort(form.ProxyPortNo);
+    form.ContentLength = 2147483647.0;
+    http.LocalFile(form.WorkPath + name);
+    try {
+      http.FetchURL(plan.baseAddress + name);
+    } catch (const std::exception& e) {
+      if (!form.CancelRequested) {
+        form.CancelRequested = true;
+        std::string number = std::to_string(i + 1);
+        app::showError(
+            view, form.FirstPass
+                      ? "通信エラーが発生しました[" + number + "]\r\r" + e.what()
+                      : "通信エラーが発生しました[" + number + "]\r" + name + "\r\r" + e.what());
+      }
+    }
+    view.setProgress(0);
+    view.setCaption(Control::ProgressLabel, "");
+    view.processMessages();
+    // A window closed meanwhile has released the list: nothing more is fetched or installed.
+    if (form.closed()) return false;
+    if (!form.CancelRequested && form.TransferDone) form.Unpress();
+    if (form.closed()) return false;
+  }
+  if (!form.FirstPass) form.CancelRequested = false;
+  view.setEnabled(Control::CheckListBox1, true);
+  return true;
+}
+
+}  // namespace download

@@ -1,0 +1,91 @@
+// DownLoadButtonClick: the two-folder layout, the decision on pass (1), and the passes' fetches.
+#include "app/Dialogs.h"
+#include "app/MainForm.h"
+#include "app/TextRules.h"
+#include "app/Versions.h"
+#include "download/DownloadPass.h"
+#include "download/FileTables.h"
+#include "download/FolderOperations.h"
+
+using platform::Control;
+
+namespace {
+
+// Marks the window busy for as long as the sequence runs.
+class RunningFlag {
+ public:
+  explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+  ~RunningFlag() { m_flag = false; }
+  RunningFlag(const RunningFlag&) = delete;
+  RunningFlag& operator=(const RunningFlag&) = delete;
+
+ private:
+  bool& m_flag;
+};
+
+}  // namespace
+
+void TMainForm::DownLoadButtonClick() {
+  if (m_running) return;
+  RunningFlag running(m_running);
+  auto& files = m_services.files;
+
+  // 1, 2.
+  CancelRequested = false;
+  InstallPath = InstallRoot;
+  CancelAllowed = true;
+  ClearReadOnly(app::withBackslash(InstallPath));
+
+  // 3. The first run moves the installation into OLD_BIN and prepares NEW_BIN beside it.
+  std::string root = app::withBackslash(InstallPath);
+  if (!files.folderExists(root + "OLD_BIN")) {
+    CancelAllowed = false;
+    // Results are not checked: whatever could not be moved stays where it was.
+    (void)MoveFiles(download::FolderEntryList(files, root + "*"), root + "OLD_BIN");
+    (void)files.createFolders(root + "NEW_BIN\\FASTGLASS");
+    (void)MoveFiles(root + "OLD_BIN\\FASTGLASS\\*.*", root + "NEW_BIN\\FASTGLASS");
+    (void)files.createFolders(root + "NEW_BIN\\Plugin");
+    (void)files.createFolders(root + "NEW_BIN\\template");
+    (void)files.createFolders(root + "NEW_BIN\\Layout");
+    (void)CopyFiles(root + "OLD_BIN\\Template\\*.*", root + "NEW_BIN\\template");
+    (void)CopyFiles(root + "OLD_BIN\\Layout\\*.*", root + "NEW_BIN\\Layout");
+    for (const char* name : {"BVUNINST.EXE", "KQVIEWER.INI", "PICTDESK.INI"}) {
+      (void)files.copyFile(root + "OLD_BIN\\" + name, root + "New_BIN\\" + name, false);
+    }
+    // The image viewer control registers itself; a program that cannot start is passed over.
+    std::string regsvr = root + "NEW_BIN\\FASTGLASS\\regsvr32.exe";
+    std::string control = root + "NEW_BIN\\FASTGLASS\\FASTGLASSI.OCX";
+    if (auto process = m_services.processes.start("\"" + regsvr + "\" /s \"" + control + "\"")) {
+      while (process->running()) m_view.processMessages();
+    }
+  }
+
+  // 4, 5. Pass (1) only for an old program: versions compare as text, byte by byte.
+  TransferDone = false;
+  FirstPass = true;
+  InstallPath = app::withBackslash(InstallPath) + "OLD_BIN\\";
+  WorkPath = app::GetTempDir(m_services) + "BrvOldUp\\";
+  (void)files.createFolders(WorkPath);
+  if (app::FileVersionText(m_services, InstallPath + "pictdesk.exe") >= "v1.2.9") {
+    CancelAllowed = true;
+  } else {
+    download::PassPlan plan{
+        ipwHTTP2.get(),         download::CommonFiles1, 23, &download::StandardFiles1[0][0], 12,
+        download::kBaseAddress1};
+    if (!download::runPass(*this, plan)) return;
+  }
+
+  // 6. A cancel, a failed fetch or a closed window ends the sequence before pass (2).
+  if (CancelRequested || m_closed) return;
+
+  // 7, 8.
+  FirstPass = false;
+  TransferDone = false;
+  InstallPath = download::FullFolderPath(files, InstallPath + "..\\New_BIN\\");
+  WorkPath = app::GetTempDir(m_services) + "BrvNewUp\\";
+  (void)files.createFolders(WorkPath);
+  download::PassPlan plan{
+      ipwHTTP.get(),          download::CommonFiles2, 42, &download::StandardFiles2[0][0], 80,
+      download::kBaseAddress2};
+  download::runPass(*this, plan);
+}
