@@ -51,6 +51,19 @@ class TMainForm : public platform::ViewEvents, public platform::HttpTransferEven
 
   // ---- expansion run (install/)
   void Unpress();
+  void ExpandDownloads();
+  void ShowStage(int n);
+  void MakeWritable(const std::string& path);
+  void CleanWorkFolder();
+  void CopyStage(int first, int last, const std::string& extension,
+                 const std::string& targetName = {});
+  void InstallSettingsFile(int position);
+  void InstallPlugins(int firstStandard);
+  void ReplaceMainProgram();
+  void InstallTemplateFolder(const std::string& folder, int position,
+                             const std::string& extension);
+  void InstallArchiveFolder(const std::string& folder, int position);
+  int ExpandArchive(const std::string& archivePath, const std::string& destFolder);
 
   // ---- run state
   std::string InstallPath;
