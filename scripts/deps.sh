@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang
   qt6-base-dev libgl-dev libcurl4-openssl-dev libmspack-dev liblhasa-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  fonts-ipafont-gothic fontconfig xvfb xdotool x11-apps imagemagick
+  fonts-ipafont-gothic fontconfig xvfb xdotool x11-apps x11-utils imagemagick
   mscompress lhasa jlha-utils curl
 )
 missing=()
