@@ -1,0 +1,143 @@
+// libmspack's SZDD decoder over file descriptors: our own mspack_system, buffered output.
+#include "platform/posix/SzddDecoder_mspack.h"
+
+#include <mspack.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/posix/LzErrno_posix.h"
+
+namespace platform::posix {
+
+namespace {
+
+// The decoder writes one byte at a time; this many are gathered before each write(2).
+constexpr size_t kOutputBuffer = 256 * 1024;
+
+// What the decoder sees as an open file. The descriptors stay ours: close() only flushes.
+struct DescriptorFile {
+  int fd = -1;
+  bool output = false;
+  uint64_t limit = 0;     // output: bytes the header announces
+  uint64_t accepted = 0;  // output: bytes kept, at most limit
+  std::vector<char> buffer;
+  int error = 0;  // errno of the first failed read or write
+};
+
+bool flush(DescriptorFile& file) {
+  size_t done = 0;
+  while (done < file.buffer.size()) {
+    ssize_t n = ::write(file.fd, file.buffer.data() + done, file.buffer.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (file.error == 0) file.error = n < 0 ? errno : EIO;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  file.buffer.clear();
+  return true;
+}
+
+// The mspack_system handed to the decoder; `names` are not paths: "input" and "output" pick
+// the descriptor, so no file is opened by name inside the library.
+struct DescriptorSystem {
+  mspack_system sys;
+  DescriptorFile* input;
+  DescriptorFile* output;
+};
+
+mspack_file* openFile(mspack_system* self, const char*, int mode) {
+  auto* system = reinterpret_cast<DescriptorSystem*>(self);
+  DescriptorFile* file = nullptr;
+  if (mode == MSPACK_SYS_OPEN_READ) file = system->input;
+  if (mode == MSPACK_SYS_OPEN_WRITE) file = system->output;
+  return reinterpret_cast<mspack_file*>(file);
+}
+
+void closeFile(mspack_file* handle) {
+  auto* file = reinterpret_cast<DescriptorFile*>(handle);
+  if (file->output) (void)flush(*file);  // a failure stays in file->error
+}
+
+int readFile(mspack_file* handle, void* buffer, int bytes) {
+  auto* file = reinterpret_cast<DescriptorFile*>(handle);
+  if (bytes < 0) return -1;
+  for (;;) {
+    ssize_t n = ::read(file->fd, buffer, static_cast<size_t>(bytes));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) file->error = errno;
+    return static_cast<int>(n);
+  }
+}
+
+int writeFile(mspack_file* handle, void* buffer, int bytes) {
+  auto* file = reinterpret_cast<DescriptorFile*>(handle);
+  if (bytes < 0) return -1;
+  // Bytes past the announced length are not part of the file: drop them.
+  const uint64_t room = file->limit - file->accepted;
+  const size_t keep = static_cast<size_t>(std::min<uint64_t>(room, static_cast<uint64_t>(bytes)));
+  const char* data = static_cast<const char*>(buffer);
+  file->buffer.insert(file->buffer.end(), data, data + keep);
+  file->accepted += keep;
+  if (file->buffer.size() >= kOutputBuffer && !flush(*file)) return -1;
+  return bytes;
+}
+
+int seekFile(mspack_file* handle, off_t offset, int mode) {
+  auto* file = reinterpret_cast<DescriptorFile*>(handle);
+  int whence = mode == MSPACK_SYS_SEEK_START ? SEEK_SET
+               : mode == MSPACK_SYS_SEEK_CUR ? SEEK_CUR
+               : mode == MSPACK_SYS_SEEK_END ? SEEK_END
+                                             : -1;
+  if (whence < 0) return -1;
+  return ::lseek(file->fd, offset, whence) < 0 ? -1 : 0;
+}
+
+off_t tellFile(mspack_file* handle) {
+  return ::lseek(reinterpret_cast<DescriptorFile*>(handle)->fd, 0, SEEK_CUR);
+}
+
+void message(mspack_file*, const char*, ...) {}  // the decoder's remarks are not shown
+
+void* allocate(mspack_system*, size_t bytes) { return std::malloc(bytes); }
+void release(void* p) { std::free(p); }
+void copyBytes(void* from, void* to, size_t bytes) { std::memmove(to, from, bytes); }
+
+}  // namespace
+
+Status decodeSzdd(int input, int output, uint32_t length) {
+  DescriptorFile in{input, false, 0, 0, {}, 0};
+  DescriptorFile out{output, true, length, 0, {}, 0};
+  out.buffer.reserve(kOutputBuffer + 4096);
+  DescriptorSystem system{{openFile, closeFile, readFile, writeFile, seekFile, tellFile, message,
+                           allocate, release, copyBytes, nullptr},
+                          &in,
+                          &out};
+  msszdd_decompressor* decoder = mspack_create_szdd_decompressor(&system.sys);
+  if (!decoder) return Status::failure(kErrorNotEnoughMemory);
+  int result = MSPACK_ERR_OPEN;
+  if (msszddd_header* header = decoder->open(decoder, "input")) {
+    result = decoder->extract(decoder, header, "output");
+    decoder->close(decoder, header);
+  } else {
+    result = decoder->last_error(decoder);
+  }
+  mspack_destroy_szdd_decompressor(decoder);
+
+  if (out.error != 0) return Status::failure(lzErrorFromErrno(out.error, kErrorWriteFault));
+  if (in.error != 0 || result == MSPACK_ERR_READ) return Status::failure(kErrorReadFault);
+  if (result == MSPACK_ERR_NOMEMORY) return Status::failure(kErrorNotEnoughMemory);
+  if (result != MSPACK_ERR_OK) return Status::failure(kErrorInvalidData);
+  // The decoder stops quietly where the stream ends; a short stream is a damaged file.
+  if (out.accepted < length) return Status::failure(kErrorInvalidData);
+  return Status::success();
+}
+
+}  // namespace platform::posix
