@@ -79,8 +79,7 @@ std::optional<std::string> pathInsideFolder(std::string path) {
 
 bool isTextPage(const std::string& fileName) {
   const std::string extension = app::upperAscii(app::extensionOf(app::namePart(fileName)));
-  return extension == ".HTM" || extension == ".CSS" || extension == ".JS" ||
-         extension == ".HTML";
+  return extension == ".HTM" || extension == ".CSS" || extension == ".JS" || extension == ".HTML";
 }
 
 std::string joinLines(const std::vector<std::string_view>& lines) {
@@ -95,8 +94,8 @@ std::string joinLines(const std::vector<std::string_view>& lines) {
   return text;
 }
 
-void writeBlock(platform::FileSystem& files, platform::TextCodec& codec,
-                const std::string& folder, const HelpBlock& block) {
+void writeBlock(platform::FileSystem& files, platform::TextCodec& codec, const std::string& folder,
+                const HelpBlock& block) {
   auto relative = pathInsideFolder(codec.fromCp932(std::string(block.path)));
   if (!relative) return;  // would land outside the help folder
   const std::string fileName = folder + *relative;

@@ -94,12 +94,14 @@ TEST(HelpMergeParser, BlocksAndTheirStateRules) {
        {block("a.htm", 1,
               {" " + kStart, kEnd + " ", "\x81\xA1#help_file_end#\x81\xA1",
                "\xE2\x96\xA0#HELP_FILE_END#\xE2\x96\xA0"})}},
-      {"an empty path line still opens the content", {kStart, "", "3", "c", kEnd},
+      {"an empty path line still opens the content",
+       {kStart, "", "3", "c", kEnd},
        {block("", 3, {"c"})}},
       {"CP932 path bytes are handed out untouched (0x5C trail byte)",
        {kStart, "\x95\x5C\x8E\xA6.htm", "1", kEnd},
        {block("\x95\x5C\x8E\xA6.htm", 1)}},
-      {"two blocks in a row", {kStart, "a", "1", "x", kEnd, kStart, "b", "2", "y", kEnd},
+      {"two blocks in a row",
+       {kStart, "a", "1", "x", kEnd, kStart, "b", "2", "y", kEnd},
        {block("a", 1, {"x"}), block("b", 2, {"y"})}},
   };
   for (const Case& c : cases) {

@@ -12,13 +12,25 @@ struct Row {
 
 TEST(RestoreExtension, EveryRowOfTheTable) {
   const Row rows[] = {
-      {"PICTDESK.EX_", "PICTDESK.EXE"}, {"LIB.DL_", "LIB.DLL"},     {"KOKUDO.SP_", "KOKUDO.SPI"},
-      {"A.LA_", "A.LAY"},               {"PICTDESK.IN_", "PICTDESK.INI"}, {"R.TX_", "R.TXT"},
-      {"T.4K_", "T.4KE"},               {"T.4N_", "T.4NO"},       {"T.6K_", "T.6KE"},
-      {"T.6N_", "T.6NO"},               {"T.0K_", "T.0KE"},       {"T.1N_", "T.1NO"},
-      {"FORM.XL_", "FORM.XLS"},         {"FORM.DO_", "FORM.DOC"}, {"K.KU_", "K.KUK"},
+      {"PICTDESK.EX_", "PICTDESK.EXE"},
+      {"LIB.DL_", "LIB.DLL"},
+      {"KOKUDO.SP_", "KOKUDO.SPI"},
+      {"A.LA_", "A.LAY"},
+      {"PICTDESK.IN_", "PICTDESK.INI"},
+      {"R.TX_", "R.TXT"},
+      {"T.4K_", "T.4KE"},
+      {"T.4N_", "T.4NO"},
+      {"T.6K_", "T.6KE"},
+      {"T.6N_", "T.6NO"},
+      {"T.0K_", "T.0KE"},
+      {"T.1N_", "T.1NO"},
+      {"FORM.XL_", "FORM.XLS"},
+      {"FORM.DO_", "FORM.DOC"},
+      {"K.KU_", "K.KUK"},
       // The three two-letter restorations.
-      {"T.JH_", "T.JH"},                {"T.NK_", "T.NK"},        {"T.EZ_", "T.EZ"},
+      {"T.JH_", "T.JH"},
+      {"T.NK_", "T.NK"},
+      {"T.EZ_", "T.EZ"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
