@@ -1,0 +1,98 @@
+// Program files, libraries, the product's settings file, plug-ins and the main program.
+#include "app/MainForm.h"
+#include "app/Numbers.h"
+#include "app/TextRules.h"
+#include "install/PluginBackup.h"
+
+namespace {
+
+std::string positionMessage(int position) {
+  return "コンポーネントの展開[" + std::to_string(position) + "]に失敗しました。終了します。";
+}
+
+}  // namespace
+
+namespace install {
+
+// True when the restored copy holds something; an empty or missing copy must never replace an
+// installed file (its expansion has already been reported).
+bool restoredCopyUsable(platform::Services& services, const std::string& path) {
+  if (services.files.fileSize(path).value_or(0) > 0) return true;
+  if (services.files.fileExists(path)) services.lastError.set(platform::kErrorInvalidData);
+  return false;
+}
+
+}  // namespace install
+
+void TMainForm::CopyStage(int first, int last, const std::string& extension,
+                          const std::string& targetName) {
+  auto& list = *WorkList;
+  for (int p = first; p <= last; ++p) {
+    std::string name = app::changeExtension(list.at(static_cast<size_t>(p)), extension);
+    std::string source = WorkPath + name;
+    std::string target = InstallPath + (targetName.empty() ? name : targetName);
+    if (!install::restoredCopyUsable(m_services, source) ||
+        !m_services.files.copyFile(source, target, false)) {
+      CreateError(positionMessage(p));
+    }
+  }
+}
+
+void TMainForm::InstallSettingsFile(int position) {
+  auto& files = m_services.files;
+  std::string name = app::changeExtension(WorkList->at(static_cast<size_t>(position)), ".INI");
+  std::string installed = InstallPath + name;
+  bool replace = true;
+  if (files.fileExists(installed)) {
+    // A file of the current format already carries the user's settings: keep it.
+    auto count =
+        m_services.profiles.readString(installed, "MediaLabelPrintSet", "SettingNameCount");
+    replace = (count ? app::strictInteger(*count) : std::nullopt).value_or(-1) == -1;
+  }
+  if (!replace) return;
+  std::string source = WorkPath + name;
+  if (!install::restoredCopyUsable(m_services, source) ||
+      !files.copyFile(source, installed, false)) {
+    CreateError(positionMessage(position));
+  }
+}
+
+void TMainForm::InstallPlugins(int firstStandard) {
+  std::string folder = InstallPath + "plugin\\";
+  if (!install::RenameSPI(m_services.files, folder)) {
+    CreateError("コンポーネントの展開[RenameSPI]に失敗しました。終了します。");
+  }
+  auto& list = *WorkList;
+  for (size_t p = static_cast<size_t>(firstStandard); p < list.size(); ++p) {
+    std::string extension = app::upperAscii(app::extensionOf(list[p]));
+    std::string restored = extension == ".XL_" ? ".XLS" : extension == ".DO_" ? ".DOC" : ".SPI";
+    std::string name = app::changeExtension(list[p], restored);
+    std::string source = WorkPath + name;
+    if (!install::restoredCopyUsable(m_services, source) ||
+        !m_services.files.copyFile(source, folder + name, false)) {
+      CreateError(positionMessage(static_cast<int>(p)));
+    }
+  }
+}
+
+void TMainForm::ReplaceMainProgram() {
+  auto& files = m_services.files;
+  std::string name = app::changeExtension(WorkList->at(0), ".EXE");
+  std::string backup = WorkPath + app::changeExtension(WorkList->at(0), ".OLD");
+  std::string installed = InstallPath + name;
+  // Checked before anything is touched, so a bad copy never costs the installed program.
+  if (!install::restoredCopyUsable(m_services, WorkPath + name)) {
+    CreateError("コンポーネントの展開に失敗しました(2)終了します。");
+  }
+  MakeWritable(backup);
+  if (!files.copyFile(installed, backup, false)) {
+    CreateError("コンポーネントの展開に失敗しました(3)終了します。");
+  }
+  MakeWritable(installed);
+  if (!files.deleteFile(installed)) {
+    CreateError("コンポーネントの展開に失敗しました(1)終了します。");
+  }
+  if (!files.copyFile(WorkPath + name, installed, false)) {
+    CreateError("コンポーネントの展開に失敗しました(2)終了します。");
+  }
+}

@@ -1,0 +1,53 @@
+// Template folders, CORINS folders and the help folder.
+#include "app/MainForm.h"
+#include "app/TextRules.h"
+#include "install/HelpMerge.h"
+#include "install/LhaBinding.h"
+
+namespace install {
+bool restoredCopyUsable(platform::Services& services, const std::string& path);
+}
+
+void TMainForm::InstallTemplateFolder(const std::string& folder, int position,
+                                      const std::string& extension) {
+  if (!m_services.files.createFolders(InstallPath + folder)) {
+    CreateError("コンポーネントの展開[" + folder + " CreateFolder]に失敗しました。終了します。");
+  }
+  for (int p = position; p <= position + 1; ++p) {
+    std::string workName = app::changeExtension(WorkList->at(static_cast<size_t>(p)), extension);
+    std::string installed = InstallPath + folder + "\\" + app::changeExtension(workName, ".TXT");
+    MakeWritable(installed);
+    std::string source = WorkPath + workName;
+    if (!install::restoredCopyUsable(m_services, source) ||
+        !m_services.files.copyFile(source, installed, false)) {
+      CreateError("コンポーネントの展開[" + std::to_string(p) + "]に失敗しました。終了します。");
+    }
+  }
+}
+
+void TMainForm::InstallArchiveFolder(const std::string& folder, int position) {
+  MakeWritable(InstallPath + folder);
+  if (!m_services.files.createFolders(InstallPath + folder)) {
+    CreateError("コンポーネントの展開[" + folder + "CreateFolder]に失敗しました。終了します。");
+  }
+  const std::string& entry = WorkList->at(static_cast<size_t>(position));
+  // Results are not examined: a folder that fails to fill stays as it was.
+  if (!FirstPass && app::upperAscii(entry).rfind("MERGEHELP.", 0) == 0) {
+    (void)install::MergeHelpFile(m_services.files, m_services.codec, m_view,
+                                 WorkPath + app::changeExtension(entry, ".INI"),
+                                 InstallPath + "ヘルプ");
+  } else {
+    (void)ExpandArchive(WorkPath + entry, app::withoutBackslash(InstallPath));
+  }
+}
+
+int TMainForm::ExpandArchive(const std::string& archivePath, const std::string& destFolder) {
+  std::string command = "e -jyc -jyo \"" + archivePath + "\" -d1 -c1 \"" + destFolder + "\\\"";
+  std::string bytes = m_services.codec.toCp932(command);
+  // The library is told one character less than the buffer holds.
+  std::string output(255, '\0');
+  int result = 0;
+  if (m_lha) result = m_lha->Unlha(nullptr, bytes.c_str(), output.data(), 254);
+  output.resize(output.find('\0') == std::string::npos ? output.size() : output.find('\0'));
+  return result;
+}
