@@ -23,7 +23,14 @@ ScratchFolder::ScratchFolder() {
 }
 
 ScratchFolder::~ScratchFolder() {
+  // Read-only folders would keep their entries from a user other than root.
   std::error_code error;
+  for (auto it = fs::recursive_directory_iterator(m_path, error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    if (it->is_directory(error) && !it->is_symlink(error)) {
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    }
+  }
   fs::remove_all(m_path, error);
 }
 
