@@ -52,10 +52,23 @@ class JlhaArchives {
   std::string error;
 
  private:
+  // The archives are kept beside the test program (jlha needs a Java start-up each), made in
+  // a scratch folder and renamed into place, so test processes running at once agree.
   JlhaArchives() {
-    const std::string folder =
-        fs::temp_directory_path() / ("unlha32-jlha-" + std::to_string(getpid()));
-    const std::string source = folder + "/src";
+    const fs::path cache = fs::path(JLHA_CACHE_DIR) / "v1";
+    bool cached = true;
+    for (int i = 0; i < 3; ++i) {
+      level[i] = (cache / ("level" + std::to_string(i) + ".lzh")).string();
+      cached = cached && fs::exists(level[i]);
+    }
+    if (cached) return;
+    fs::create_directories(cache);
+    std::string scratch = (cache / "make-XXXXXX").string();
+    if (mkdtemp(scratch.data()) == nullptr) {
+      error = "no scratch folder";
+      return;
+    }
+    const std::string source = scratch + "/src";
     std::string names;
     for (const auto& [name, bytes] : sourceFiles()) {
       fs::create_directories(fs::path(source + "/" + name).parent_path());
@@ -65,13 +78,17 @@ class JlhaArchives {
       names += " '" + name + "'";
     }
     for (int i = 0; i < 3; ++i) {
-      level[i] = folder + "/level" + std::to_string(i) + ".lzh";
+      const std::string made = scratch + "/level" + std::to_string(i) + ".lzh";
       // 'y' stores the names as Shift_JIS (CP932); the digit is the header level.
       const std::string cmd = "cd '" + source + "' && LANG=C.UTF-8 '" JLHA_PROGRAM "' a" +
-                              std::to_string(i) + "y '" + level[i] + "'" + names +
-                              " >/dev/null 2>&1";
-      if (std::system(cmd.c_str()) != 0 || !fs::exists(level[i])) error = "jlha failed: " + cmd;
+                              std::to_string(i) + "y '" + made + "'" + names + " >/dev/null 2>&1";
+      if (std::system(cmd.c_str()) != 0 || !fs::exists(made)) {
+        error = "jlha failed: " + cmd;
+      } else {
+        fs::rename(made, level[i]);
+      }
     }
+    fs::remove_all(scratch);
   }
 };
 
