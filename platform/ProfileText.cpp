@@ -81,13 +81,13 @@ Place find(std::string_view text, std::string_view section, std::string_view key
       if (profileNamesEqual(*name, section)) {
         inSection = place.sectionFound = true;
         place.insertAt = line.end;
-        place.insertNeedsLineEnd = line.end == line.contentEnd;
+        place.insertNeedsLineEnd = text[line.end - 1] != '\n';
       }
       continue;
     }
     if (!inSection || trim(c).empty()) continue;
     place.insertAt = line.end;
-    place.insertNeedsLineEnd = line.end == line.contentEnd;
+    place.insertNeedsLineEnd = text[line.end - 1] != '\n';
     const size_t eq = c.find('=');
     if (eq == std::string_view::npos) continue;
     const std::string_view name = trim(c.substr(0, eq));
@@ -108,6 +108,17 @@ bool containsSingle(std::string_view s, char wanted) {
     if (isLead(s[i])) ++i;
   }
   return false;
+}
+
+// True when the last byte is a lead byte without its trail: in a header it would take the
+// closing ']' for its trail byte.
+bool endsInLeadByte(std::string_view s) {
+  bool lead = false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    lead = isLead(s[i]) && i + 1 == s.size();
+    if (isLead(s[i])) ++i;
+  }
+  return lead;
 }
 
 bool storable(std::string_view s) {
@@ -147,7 +158,8 @@ std::optional<std::string> writeProfileString(std::string_view bytes, std::strin
   section = trim(section);
   key = trim(key);
   if (section.empty() || key.empty() || !storable(section) || !storable(key) || !storable(value) ||
-      key.find('=') != std::string_view::npos || containsSingle(section, ']')) {
+      key.find('=') != std::string_view::npos || key.front() == '[' ||
+      containsSingle(section, ']') || endsInLeadByte(section)) {
     return std::nullopt;
   }
   const Place place = find(bytes, section, key);

@@ -26,7 +26,8 @@ std::optional<std::string> readProfileString(std::string_view bytes, std::string
 // it, the line end as it was); a missing key is added after the section's last non-blank line;
 // a missing section is added at the end of the text. New lines end in CR LF; every other byte is
 // kept. nullopt when the names or value cannot be stored: an empty section or key (after blanks
-// are cut), CR, LF or NUL anywhere, '=' in the key, ']' in the section.
+// are cut), CR, LF or NUL anywhere, '=' in the key or '[' at its start (the line would read as a
+// header), ']' in the section or a lead byte cut off at its end.
 std::optional<std::string> writeProfileString(std::string_view bytes, std::string_view section,
                                               std::string_view key, std::string_view value);
 

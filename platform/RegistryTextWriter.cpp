@@ -74,12 +74,22 @@ void writeValue(std::string& out, const RegistryValue& v) {
   }
 }
 
+// A kept line as it stood. One that ends in '\' is followed by a blank line, so that reading
+// the text again cannot join the next line to it as the continuation of a hex value.
+void writeKeptLine(std::string& out, const std::string& line) {
+  out += line;
+  out += "\r\n";
+  size_t end = line.size();
+  while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
+  if (end > 0 && line[end - 1] == '\\') out += "\r\n";
+}
+
 }  // namespace
 
 std::string formatRegistryText(const RegistryDocument& document) {
   std::string out(registry_text::kVersionLine);
   out += "\r\n";
-  for (const std::string& line : document.preamble) out += line + "\r\n";
+  for (const std::string& line : document.preamble) writeKeptLine(out, line);
   out += "\r\n";
   for (const RegistryKey& key : document.keys) {
     out += "[" + key.path + "]\r\n";
@@ -87,7 +97,7 @@ std::string formatRegistryText(const RegistryDocument& document) {
       if (line.value) {
         writeValue(out, *line.value);
       } else {
-        out += line.text + "\r\n";
+        writeKeptLine(out, line.text);
       }
     }
     out += "\r\n";

@@ -126,6 +126,8 @@ TEST(ProfileTextTest, WritesKeepEveryOtherByte) {
       {"add to a last section without line end", "[S]\r\nA=1", "S", "B", "2",
        "[S]\r\nA=1\r\nB=2\r\n"},
       {"add to a header without line end", "[S]", "S", "B", "2", "[S]\r\nB=2\r\n"},
+      {"add after a last line ending in a lone CR", "[S]\r\nA=1\r", "S", "B", "2",
+       "[S]\r\nA=1\r\r\nB=2\r\n"},
       {"new section at the end", "[S]\r\nA=1\r\n", "T", "B", "2", "[S]\r\nA=1\r\n[T]\r\nB=2\r\n"},
       {"new section after a text without line end", "[S]\nA=1", "T", "B", "2",
        "[S]\nA=1\r\n[T]\r\nB=2\r\n"},
@@ -163,6 +165,8 @@ TEST(ProfileTextTest, RefusesNamesAndValuesTheFileCannotHold) {
       {"line feed in key", "S", "A\nB", "1"},
       {"NUL in value", "S", "A", std::string("1\0", 2)},
       {"= in key", "S", "A=B", "1"},
+      {"[ opening the key", "S", " [A", "1"},
+      {"a cut-off lead byte", "S\x83", "A", "1"},
       {"] in section", "S]", "A", "1"},
   };
   for (const Row& row : rows) {

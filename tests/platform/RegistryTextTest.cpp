@@ -219,6 +219,16 @@ TEST(RegistryTextTest, LinesItCannotReadSurviveARewrite) {
   EXPECT_EQ(formatRegistryText(parseRegistryText(written)), written);
 }
 
+TEST(RegistryTextTest, AKeptLineEndingInBackslashNeverJoinsTheNextOne) {
+  // The blank line stops the continuation; the line after it must not be joined on rewrite.
+  RegistryDocument doc = parseRegistryText("[HKEY_CURRENT_USER\\K]\n\"A\"=hex:00,\\\n\n01\n");
+  EXPECT_EQ(doc.findKey("HKEY_CURRENT_USER\\K")->findValue("A"), nullptr);
+  const std::string written = formatRegistryText(doc);
+  RegistryDocument again = parseRegistryText(written);
+  EXPECT_EQ(again.findKey("HKEY_CURRENT_USER\\K")->findValue("A"), nullptr) << written;
+  EXPECT_EQ(formatRegistryText(again), written);
+}
+
 TEST(RegistryTextTest, LaterSectionsAndValuesOfTheSameNameMergeIntoTheFirst) {
   RegistryDocument doc = parseRegistryText(
       "[HKEY_CURRENT_USER\\K]\n\"A\"=\"1\"\n\"B\"=\"1\"\n"
