@@ -58,6 +58,8 @@ void TMainForm::DownLoadButtonClick() {
     if (auto process = m_services.processes.start("\"" + regsvr + "\" /s \"" + control + "\"")) {
       while (process->running()) m_view.processMessages();
     }
+    // The window may have been closed while the registration ran: its list is released.
+    if (m_closed) return;
   }
 
   // 4, 5. Pass (1) only for an old program: versions compare as text, byte by byte.
