@@ -7,7 +7,8 @@ namespace {
 
 TEST(SettingsFile, ReadsKeysInAnyOrderAndCase) {
   auto s = app::parseSettings(
-      "ver=1.0\r\nextra line\nPath=C:\\VALTERN\\BREVAN\\\rproxyport=8080\r\nProxyIP=proxy.local\r\n");
+      "ver=1.0\r\nextra "
+      "line\nPath=C:\\VALTERN\\BREVAN\\\rproxyport=8080\r\nProxyIP=proxy.local\r\n");
   EXPECT_EQ(s.proxyIP, "proxy.local");
   EXPECT_EQ(s.proxyPort, 8080);
   EXPECT_EQ(s.path, "C:\\VALTERN\\BREVAN\\");
@@ -30,8 +31,8 @@ TEST(SettingsFile, PortOutsideTheRangeMeansDirect) {
   struct Row {
     const char* value;
     uint16_t port;
-  } rows[] = {{"8080", 8080}, {"8080-", 0}, {"65535", 65535}, {"65536", 0},
-              {"8080.9", 8080}, {"", 0},  {"junk", 0},       {"99999999999999999999", 0}};
+  } rows[] = {{"8080", 8080},   {"8080-", 0}, {"65535", 65535}, {"65536", 0},
+              {"8080.9", 8080}, {"", 0},      {"junk", 0},      {"99999999999999999999", 0}};
   for (const auto& r : rows) {
     SCOPED_TRACE(r.value);
     EXPECT_EQ(app::parseSettings(std::string("PROXYPORT=") + r.value + "\r\n").proxyPort, r.port);
