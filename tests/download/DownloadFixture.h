@@ -21,7 +21,8 @@ std::string contentOf(const std::string& name);
 
 class DownloadTest : public WindowTest {
  protected:
-  // Publishes every name of the four tables under both pass paths and starts the mirror.
+  // Starts a mirror of its own on the release folder, which holds every name of the four tables
+  // under both pass paths (made once per test program, in memory where possible).
   DownloadTest();
   ~DownloadTest() override;
 

@@ -97,6 +97,33 @@ TEST_F(RestructuringTest, FirstRunMovesTheInstallationIntoOldBinAndSeedsNewBin) 
   expectIdle();
 }
 
+TEST_F(RestructuringTest, FirstRunOfAnOldProgramRunsBothPassesWithTheWindowLocked) {
+  const std::string r = kRoot;
+  putProgram(r + "pictdesk.exe", 1, 0, 0, 0);
+  machine.put(r + "PICTDESK.INI", "[Setting]\r\n");
+  machine.put(r + "Plugin\\old.SPI", "old plug-in");
+  openWindow({0, 1});
+  int fetchesSeen = 0;
+  int lockedDuringFetch = 0;
+  view.onProcessMessages = [&] {
+    if (!form->running() || form->CurrentItem == 0) return;
+    ++fetchesSeen;
+    lockedDuringFetch += !view.isWindowEnabled() && !view.isVisible(Control::CancelButton) &&
+                         !view.isVisible(Control::DownLoadButton);
+  };
+  press();
+  view.onProcessMessages = nullptr;
+  EXPECT_EQ(requestsUnder("v128"), 40u);
+  EXPECT_EQ(requestsUnder("20251299"), 66u);
+  EXPECT_TRUE(unpressStarted(1));
+  EXPECT_TRUE(unpressStarted(2));
+  EXPECT_GT(fetchesSeen, 0);
+  EXPECT_EQ(lockedDuringFetch, fetchesSeen);
+  EXPECT_EQ(texts(), std::vector<std::string>{"アップデートが完了しました。終了します。"});
+  EXPECT_EQ(machine.get(r + "OLD_BIN\\pictdesk.exe"), contentOf("PictDesk.ex_"));
+  EXPECT_EQ(machine.get(r + "NEW_BIN\\PictDesk.EXE"), contentOf("PictDesk.ex_"));
+}
+
 TEST_F(RestructuringTest, RegistrationThatCannotStartPassesSilently) {
   const std::string r = kRoot;
   putProgram(r + "pictdesk.exe", 1, 2, 9, 0);

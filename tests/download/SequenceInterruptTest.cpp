@@ -99,9 +99,10 @@ TEST_F(SequenceInterruptTest, ClosingTheWindowDuringATransferEndsTheSequence) {
   }
 }
 
-TEST_F(SequenceInterruptTest, ActivationDuringARunLeavesTheRunsDisplayAlone) {
+TEST_F(SequenceInterruptTest, ActivationOrAPressDuringARunLeavesTheRunAlone) {
   // A first run: the window stays disabled through pass (1), and an activation (after some
-  // box of the program closed) must not hand it back to the user.
+  // box of the program closed) must not hand it back to the user; a press that still reaches
+  // the window starts nothing.
   putProgram(std::string(kRoot) + "pictdesk.exe", 1, 0, 0, 0);
   openWindow({0, 1});
   slowThirdFile(*m_mirror);
@@ -123,6 +124,7 @@ TEST_F(SequenceInterruptTest, ActivationDuringARunLeavesTheRunsDisplayAlone) {
     windowAfter = view.isWindowEnabled();
     startShownAfter = view.isVisible(Control::DownLoadButton);
     startEnabledAfter = view.isEnabled(Control::DownLoadButton);
+    view.events->onDownLoadClick();
   };
   press();
   view.onProcessMessages = nullptr;
@@ -133,6 +135,9 @@ TEST_F(SequenceInterruptTest, ActivationDuringARunLeavesTheRunsDisplayAlone) {
   EXPECT_FALSE(startShownAfter);
   EXPECT_FALSE(startEnabledAfter);
   EXPECT_EQ(texts(), std::vector<std::string>{"通信エラーが発生しました[5]\r\r404: Not Found"});
+  EXPECT_EQ(requests(),
+            (std::vector<std::string>{"v128/PictDesk.ex_", "v128/StepDlg.ex_", "v128/BrvCadX.ex_",
+                                      "v128/XmlPeek.ex_", "v128/PAGESET.EX_"}));
   EXPECT_TRUE(view.isWindowEnabled());
   // Once the run is over, activation makes the window ready again.
   view.events->onActivate();
