@@ -44,6 +44,8 @@ void TMainForm::onProxyPortMenuClick() { BREVAN_HANDLER(ProxyPortMenuClick()) }
 
 bool TMainForm::onClose() {
   if (m_closed) return true;
+  // Half an installation must never be left behind by a close request during the expansion.
+  if (m_expanding) return false;
   try {
     FormClose();
   } catch (const std::exception& e) {

@@ -133,5 +133,7 @@ class TMainForm : public platform::ViewEvents, public platform::HttpTransferEven
   bool m_terminated = false;
   bool m_closed = false;
   bool m_running = false;
+  // While the expansion installs files the window cannot be closed: it ends the run itself.
+  bool m_expanding = false;
   bool m_standardsLoaded = false;
 };

@@ -31,6 +31,8 @@ class BusyWindow {
 
 void TMainForm::Unpress() {
   BusyWindow busy(m_view);
+  bool close = false;
+  m_expanding = true;
   try {
     m_view.setCaption(Control::MsgLabel, FirstPass ? "アップデートコンポーネント(1)の展開..."
                                                    : "アップデートコンポーネント(2)の展開...");
@@ -83,7 +85,7 @@ void TMainForm::Unpress() {
       (void)m_view.messageBox(platform::MessageKind::Information, "情報",
                               "アップデートが完了しました。終了します。",
                               platform::MessageButtons::Ok);
-      Close();
+      close = true;
     }
   } catch (const std::exception& e) {
     (void)m_view.messageBox(platform::MessageKind::Error, "エラー",
@@ -91,8 +93,10 @@ void TMainForm::Unpress() {
                                 "コンポーネントの展開に失敗しました(4)終了します。" + "\r" +
                                 std::to_string(m_services.lastError.get()),
                             platform::MessageButtons::Ok);
-    Close();
+    close = true;
   }
+  m_expanding = false;
+  if (close) Close();
 }
 
 void TMainForm::ShowStage(int n) {

@@ -145,20 +145,31 @@ TEST_F(SequenceInterruptTest, ActivationOrAPressDuringARunLeavesTheRunAlone) {
   EXPECT_TRUE(view.isEnabled(Control::DownLoadButton));
 }
 
-// Disabled until the expansion run stops once the window is closed: today it goes on with the
-// released list and crashes.
-TEST_F(SequenceInterruptTest, DISABLED_ClosingTheWindowDuringTheExpansionEndsTheRun) {
+// A close request while the expansion installs files is refused: the run finishes its pass and
+// nothing uses a released list.
+TEST_F(SequenceInterruptTest, CloseRequestDuringTheExpansionIsRefused) {
   putTwoFolderInstallation(1, 0, 0, 0);
   openWindow({0, 1});
   // A folder in place of a restored copy makes the expansion wait and retry, pumping messages.
   ASSERT_TRUE(machine.services().files.createFolders("C:\\TEMP\\BrvOldUp\\StepDlg.EXE"));
+  bool asked = false;
   bool closed = false;
   view.onProcessMessages = [&] {
-    if (!closed && unpressStarted(1)) closed = view.events->onClose();
+    if (!asked && unpressStarted(1)) {
+      asked = true;
+      closed = view.events->onClose();
+    }
   };
   press();
   view.onProcessMessages = nullptr;
-  ASSERT_TRUE(closed);
+  ASSERT_TRUE(asked);
+  EXPECT_FALSE(closed);
+  ASSERT_FALSE(view.messages.empty());
+  EXPECT_EQ(
+      view.messages.back().text.rfind("コンポーネントの展開[1]に失敗しました。終了します。\r\r", 0),
+      0u)
+      << view.messages.back().text;
+  // The failed expansion is reported and its copy step ends the run, which then closes.
   EXPECT_TRUE(form->closed());
   EXPECT_EQ(requestsUnder("20251299"), 0u);
 }
