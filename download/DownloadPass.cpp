@@ -14,6 +14,8 @@ class PassGuard {
  public:
   explicit PassGuard(platform::View& view) : m_view(view) {}
   ~PassGuard() {
+    // Both buttons share one place: the start button never shows with the cancel button.
+    m_view.setVisible(Control::CancelButton, false);
     m_view.setVisible(Control::DownLoadButton, true);
     m_view.setWindowEnabled(true);
   }

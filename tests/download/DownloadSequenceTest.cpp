@@ -209,6 +209,9 @@ TEST_F(DownloadSequenceTest, IncompleteLastFileIsNotExpanded) {
     EXPECT_EQ(view.caption(Control::MsgLabel), kReadyText);
     EXPECT_EQ(view.caption(Control::ProgressLabel), "");
     EXPECT_EQ(view.caption(Control::DownLoadButton), "アップデート開始");
+    // The two buttons share one place: only the start button is left.
+    EXPECT_TRUE(view.isVisible(Control::DownLoadButton));
+    EXPECT_FALSE(view.isVisible(Control::CancelButton));
     EXPECT_EQ(view.progress(), 0);
     if (*row.boxStart == 0) {
       EXPECT_TRUE(view.messages.empty());
