@@ -23,6 +23,16 @@ std::string proxyHostOption(const std::string& host) {
   return host;
 }
 
+// The path and query of an absolute URL, as they stand ("/" when there is none).
+std::string originTarget(const std::string& url) {
+  const size_t scheme = url.find("://");
+  const size_t start = url.find_first_of("/?#", scheme == std::string::npos ? 0 : scheme + 3);
+  if (start == std::string::npos || url[start] == '#') return "/";
+  std::string target = url.substr(start, url.find('#', start) - start);
+  if (target.front() == '?') target.insert(0, "/");
+  return target;
+}
+
 }  // namespace
 
 bool initHttpEngine() {
@@ -106,6 +116,10 @@ void CurlHttpTransfer::FetchURL(const std::string& url) {
   // An empty proxy must also override http_proxy and friends from the environment; a set one
   // is used for every host, whatever no_proxy says.
   const std::string proxy = proxyHostOption(m_proxyHost);
+  // libcurl percent-encodes bytes above 0x7F in the path of a direct request (not in a proxy's
+  // absolute target); the server expects the CP932 name as it stands.
+  const std::string origin = originTarget(target);
+  if (proxy.empty()) curl_easy_setopt(easy, CURLOPT_REQUEST_TARGET, origin.c_str());
   curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
   curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
   curl_easy_setopt(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));

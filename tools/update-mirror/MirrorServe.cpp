@@ -1,5 +1,6 @@
 // How the update mirror answers the requests of one connection, faults included.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +49,14 @@ void UpdateMirror::waitForClient(Connection& c) {
   }
 }
 
+void UpdateMirror::drainInput(Connection& c, int ms) {
+  char sink[4096];
+  pollfd p{c.fd, POLLIN, 0};
+  while (!m_stopping && ::poll(&p, 1, ms) > 0) {
+    if (::recv(c.fd, sink, sizeof sink, 0) <= 0) return;
+  }
+}
+
 void UpdateMirror::serve(Connection& c) {
   std::string buffer;
   std::vector<char> chunk(16 * 1024);
@@ -60,6 +69,9 @@ void UpdateMirror::serve(Connection& c) {
             "HTTP/1.1 431 Request Header Fields Too Large\r\nContent-Length: 0\r\n"
             "Connection: close\r\n\r\n";
         (void)sendAll(c, answer.data(), answer.size());  // closing anyway
+        // Unread input would turn the close into a reset that can swallow the answer.
+        (void)::shutdown(c.fd, SHUT_WR);  // the close follows
+        drainInput(c, 500);
         return;
       }
       const ssize_t n = ::recv(c.fd, chunk.data(), chunk.size(), 0);

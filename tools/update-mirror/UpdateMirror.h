@@ -62,6 +62,8 @@ class UpdateMirror {
   Fault faultFor(const std::string& fileName) const;
   bool sendAll(Connection& c, const char* data, size_t size);
   void waitForClient(Connection& c);
+  // Reads and drops what the client still sends, until it closes or is quiet for ms.
+  void drainInput(Connection& c, int ms);
   void closeConnection(Connection& c, bool reset);
   // Sleeps up to ms; false when the mirror is stopping.
   bool pause(int ms);
