@@ -1,48 +1,134 @@
 #!/usr/bin/env bash
-# The main job: builds the program and opens the update window on a sample machine folder.
-# Without a display it runs the window under Xvfb, answers the start-up notice, saves a
-# screenshot and closes the window again.
+# The main job: builds the program, makes the sample release, serves it from the update mirror
+# on loopback, prepares a machine folder with an old Brevan installation that points its proxy
+# at the mirror, and opens the update window.
+#
+#   bash scripts/demo.sh              on a desktop: the window opens; tick, press
+#                                     "アップデート開始" and answer the boxes yourself
+#   bash scripts/demo.sh --headless   (also when DISPLAY is unset) runs the whole update under
+#                                     Xvfb with real X input, saves a screenshot of each stage
+#
+# Either way it ends by checking the installed tree file by file against the tree the update
+# must leave, prints a summary, and exits non-zero when the update did not complete.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+headless=0
+for arg in "$@"; do
+  case "$arg" in
+    --headless) headless=1 ;;
+    -h | --help)
+      sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+      exit 0
+      ;;
+    *)
+      echo "unknown option: $arg (use --headless)" >&2
+      exit 2
+      ;;
+  esac
+done
+[ -z "${DISPLAY:-}" ] && headless=1
+
 bash scripts/deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target brevan-update unlha32
+cmake --build --preset release -j "$(nproc)" \
+  --target brevan-update unlha32 brevan-mirror brevan-sample-release
 
+build="$PWD/build/release"
+program="$build/brevan-update"
+mirror="$build/tools/update-mirror/brevan-mirror"
+maker="$build/tools/sample-release/brevan-sample-release"
 out="$PWD/out/demo"
-export BREVAN_PREFIX="${BREVAN_PREFIX:-$out/machine}"
-install="$BREVAN_PREFIX/drive_c/VALTERN/BREVAN"
-if [ ! -d "$install" ]; then
-  echo "Creating the sample machine folder $BREVAN_PREFIX"
-  mkdir -p "$install" "$BREVAN_PREFIX/drive_c/WINDOWS" "$BREVAN_PREFIX/drive_c/TEMP"
-  printf 'PROXYIP=\r\nPROXYPORT=0\r\nPATH=C:\\VALTERN\\BREVAN\\\r\nVER=1.0.0\r\n' \
-    >"$install/DARADURA.INI"
-fi
+# Time stamps of the help files and archives are local times in Japan, the product's home.
+export TZ=Asia/Tokyo
+# The demo's machine folder is always its own, made fresh each run.
+export BREVAN_PREFIX="$out/machine"
 
-program="$PWD/build/release/brevan-update"
-if [ -n "${DISPLAY:-}" ]; then
-  exec "$program"
-fi
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
 
 mkdir -p "$out"
-shot="$out/window.png"
-display_number=99
-while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
-Xvfb ":$display_number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-pids=("$xvfb_pid")
-cleanup() { kill "${pids[@]}" 2>/dev/null || true; }
-trap cleanup EXIT
-export DISPLAY=":$display_number"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-"$program" &
+rm -rf "$out/machine" "$out"/*.png "$out/mirror.log"
+"$maker" release "$out/release"
+
+# In the headless run one pass-2 file comes slowly, so the progress can be photographed.
+mirror_args=(--root "$out/release" --log "$out/mirror.log")
+((headless)) && mirror_args+=(--fault "MERGEHELP.IN_=slow:64:150")
+"$mirror" "${mirror_args[@]}" >"$out/mirror.port" &
+pids+=($!)
+port=""
+for _ in $(seq 100); do
+  port=$(head -n 1 "$out/mirror.port" 2>/dev/null || true)
+  [ -n "$port" ] && break
+  sleep 0.05
+done
+[ -n "$port" ] || { echo "The update mirror did not start." >&2; exit 1; }
+echo "Update mirror on 127.0.0.1:$port (request log: $out/mirror.log)"
+
+"$maker" machine "$BREVAN_PREFIX" --proxy "127.0.0.1:$port"
+
+check_tree() {
+  echo
+  echo "Installed tree (machine folder $BREVAN_PREFIX):"
+  "$maker" check "$BREVAN_PREFIX" --proxy "127.0.0.1:$port" --ticks saved
+}
+
+if ((!headless)); then
+  "$program" || true
+  check_tree
+  exit $?
+fi
+
+source scripts/xdrive.sh
+xdrive_start_display
+pids+=("$XDRIVE_XVFB_PID")
+
+"$program" >"$out/program.log" 2>&1 &
 app_pid=$!
 pids+=("$app_pid")
-sleep 3
-# The start-up notice waits for its OK.
-xdotool key Return || true
-sleep 2
-import -window root "$shot"
-echo "Screenshot of the update window: $shot"
-xdotool search --name "【Brevan】アップデートプログラム" windowclose 2>/dev/null || kill "$app_pid"
-wait "$app_pid" 2>/dev/null || true
-echo "Machine folder: $BREVAN_PREFIX"
+
+fail() {
+  echo "The update did not complete: $1" >&2
+  xdrive_shot "$out/failed.png" || true
+  echo "Screen at the failure: $out/failed.png; program output: $out/program.log" >&2
+  exit 1
+}
+
+# 1. The notice of the start-up, before the window shows.
+notice=$(xdrive_wait_window "^【Brevan】アップデートプログラム$" 30) || fail "no start-up notice"
+xdrive_shot "$out/1-notice.png" "$notice"
+xdrive_key "$notice" Return
+
+# 2. The window, ready: every standard ticked on this first update.
+window=$(xdrive_wait_main_window 30) || fail "the window did not open"
+sleep 0.5
+xdrive_shot "$out/2-ready.png" "$window"
+
+# 3. "アップデート開始"; the slow file shows the download of pass 2 under way.
+xdrive_click_client "$window" 441 267
+xdrive_wait_log "$out/mirror.log" "MERGEHELP.IN_" 60 || fail "the download did not reach pass 2"
+sleep 1
+xdrive_shot "$out/3-progress.png" "$window"
+
+# 4. The completion box; its OK closes the program.
+box=$(xdrive_wait_box "情報|エラー|確認" 120) || fail "no completion box"
+title=$(xdotool getwindowname "$box")
+xdrive_shot "$out/4-completed.png" "$window"
+[ "$title" = "情報" ] || fail "a box titled \"$title\" appeared instead of the completion box"
+xdrive_key "$box" Return
+for _ in $(seq 100); do
+  kill -0 "$app_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$app_pid" 2>/dev/null && fail "the window did not close after the completion box"
+
+echo
+echo "Screenshots of each stage:"
+ls -1 "$out"/[0-9]-*.png | sed 's/^/  /'
+echo "Requests the mirror received: $(wc -l <"$out/mirror.log") ($out/mirror.log)"
+check_tree
