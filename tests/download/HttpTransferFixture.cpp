@@ -1,7 +1,6 @@
 // A real loopback mirror, a machine folder of its own and a recording of every transfer event.
 #include "tests/download/HttpTransferFixture.h"
 
-#include <iconv.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -14,30 +13,6 @@ namespace test {
 
 namespace {
 
-std::string convert(const char* to, const char* from, const std::string& in) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return in;
-  std::string out(in.size() * 4 + 4, '\0');
-  char* src = const_cast<char*>(in.data());  // iconv does not write through it
-  size_t srcLeft = in.size();
-  char* dst = out.data();
-  size_t dstLeft = out.size();
-  while (srcLeft > 0 && iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1)) {
-    // Skip one character that has no place in the target, as '?'.
-    *dst++ = '?';
-    --dstLeft;
-    ++src;
-    --srcLeft;
-    while (srcLeft > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80) {
-      ++src;
-      --srcLeft;
-    }
-  }
-  iconv_close(cd);
-  out.resize(out.size() - dstLeft);
-  return out;
-}
-
 std::string makeScratch() {
   std::string base = (fs::temp_directory_path() / "brevan-http-XXXXXX").string();
   if (!::mkdtemp(base.data())) throw std::runtime_error("mkdtemp");
@@ -45,11 +20,6 @@ std::string makeScratch() {
 }
 
 }  // namespace
-
-std::string IconvCp932::toCp932(const std::string& utf8) { return convert("CP932", "UTF-8", utf8); }
-std::string IconvCp932::fromCp932(const std::string& bytes) {
-  return convert("UTF-8", "CP932", bytes);
-}
 
 void EventLog::OnHeader(platform::HttpTransfer& sender, const std::string& field,
                         const std::string& value) {

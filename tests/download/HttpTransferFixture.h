@@ -16,16 +16,10 @@
 #include "platform/TextCodec.h"
 #include "platform/posix/HttpTransfer_curl.h"
 #include "platform/posix/MachineFolder.h"
+#include "platform/posix/TextCodec_posix.h"
 #include "tools/update-mirror/UpdateMirror.h"
 
 namespace test {
-
-// CP932 through iconv, standing in for the program's codec in these tests.
-class IconvCp932 : public platform::TextCodec {
- public:
-  std::string toCp932(const std::string& utf8) override;
-  std::string fromCp932(const std::string& bytes) override;
-};
 
 // The window's message loop, as seen from the component: counts rounds and runs a hook.
 class PumpDouble : public platform::MessagePump {
@@ -80,7 +74,7 @@ class HttpTransferTest : public ::testing::Test {
   std::string m_scratch;
   std::string m_root;
   platform::posix::MachineFolder m_machine;
-  IconvCp932 m_codec;
+  platform::posix::IconvTextCodec m_codec;
   PumpDouble m_pump;
   platform::LastError m_lastError;
   EventLog m_log;
