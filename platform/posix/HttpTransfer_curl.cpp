@@ -123,6 +123,8 @@ void CurlHttpTransfer::FetchURL(const std::string& url) {
   curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
   curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
   curl_easy_setopt(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+  // A tunnel's "200 Connection established" must not pass for the response's head.
+  curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy, CURLOPT_PROXYPORT, static_cast<long>(m_proxyPort == 0 ? 80 : m_proxyPort));
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Fetch::onHeader);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, &f);

@@ -21,10 +21,13 @@ bool initHttpEngine();
 void cleanupHttpEngine();
 
 // Error codes of a failed fetch (EipwHTTP::code). An HTTP status outside 200-299 fails with the
-// status itself (300-599) and its reason phrase; every other failure is kEngineErrorBase plus
-// libcurl's error number, with the engine's own explanation (English) as description:
-//   1007 could not connect, 1018 body shorter than announced, 1023 local file not writable,
-//   1028 time-out (connect or no data), 1042 aborted, 1056 connection reset, 1093 busy.
+// status itself (300-599; redirects are not followed) and its reason phrase; every other failure
+// is kEngineErrorBase plus libcurl's error number, with the engine's own explanation (English)
+// as description: 1003 bad URL (also a character outside code page 932), 1006 unknown host,
+// 1007 could not connect, 1018 body shorter than announced, 1023 local file not writable,
+// 1028 time-out (connect, or no data), 1042 aborted (AbortTransfer, ResetTransfer, or a failing
+// event handler, whose message becomes the description), 1043 bad proxy port, 1056 connection
+// reset, 1093 FetchURL called while one runs.
 inline constexpr int kEngineErrorBase = 1000;
 inline constexpr int kErrorTransferAborted = kEngineErrorBase + 42;
 inline constexpr int kErrorTransferBusy = kEngineErrorBase + 93;
@@ -37,14 +40,16 @@ inline constexpr int kErrorShortBody = kEngineErrorBase + 18;
 //
 // Events come from FetchURL's own loop, never from inside libcurl: the loop runs libcurl, then
 // raises the events it collected, then lets window messages run, then waits at most a few
-// milliseconds for the network. Handlers and window messages may therefore call AbortTransfer,
-// ResetTransfer or the property setters; those only take effect between rounds of the loop.
+// milliseconds for the network. Handlers and window messages may therefore call AbortTransfer or
+// ResetTransfer, which only raise a flag that the loop looks at before libcurl runs again; the
+// property setters take effect at the next FetchURL.
 //
 // Order per fetch: OnHeader for each field of the final response; for a 2xx response then
-// OnStartTransfer, OnTransfer per piece that arrived in one round (running total; an empty body
-// gives one OnTransfer with 0), OnEndTransfer. OnEndTransfer follows OnStartTransfer also when
-// the body fails or is aborted; FetchURL then throws. OnError is never raised: every failure is
-// the exception, so the window's box can name the file.
+// OnStartTransfer, OnTransfer per piece that arrived in one round (running total, held at the
+// int32 maximum beyond 2 GB; an empty body gives one OnTransfer with 0), OnEndTransfer.
+// OnEndTransfer follows OnStartTransfer also when the body fails or is aborted; FetchURL then
+// throws. OnError is never raised: every failure is the exception, so the window's box can
+// name the file.
 class CurlHttpTransfer final : public HttpTransfer {
  public:
   // machine maps LocalFile; codec turns the URL into CP932 bytes; pump runs while the transfer
@@ -61,6 +66,7 @@ class CurlHttpTransfer final : public HttpTransfer {
   void ProxyServer(const std::string& host) override { m_proxyHost = host; }
   // 0 means port 80 (the HTTP default), not libcurl's 1080.
   void ProxyPort(int port) override { m_proxyPort = port; }
+  // Empty: the body reaches only the OnTransfer events.
   void LocalFile(const std::string& path) override { m_localFile = path; }
   // Throws EipwHTTP: see the codes above. A failed fetch leaves no file at LocalFile (an older
   // file there is removed too, unless it is read-only: then the fetch fails with 1023 at once
