@@ -18,28 +18,6 @@ namespace {
 
 const std::string kRoot = std::string(kInstallFolder) + "/";
 
-// The names a pass fetches, in order: its common files, then the rows of the ticked standards.
-std::vector<std::string> workList(int pass, const Ticks& ticks) {
-  std::vector<std::string> names;
-  auto addRow = [&](const char* const* row, size_t cells) {
-    for (size_t c = 0; c < cells; ++c) {
-      if (row[c] && *row[c]) names.emplace_back(row[c]);
-    }
-  };
-  if (pass == 1) {
-    names.assign(std::begin(download::CommonFiles1), std::end(download::CommonFiles1));
-    for (size_t i = 0; i < ticks.size(); ++i) {
-      if (ticks[i]) addRow(download::StandardFiles1[i], 12);
-    }
-  } else {
-    names.assign(std::begin(download::CommonFiles2), std::end(download::CommonFiles2));
-    for (size_t i = 0; i < ticks.size(); ++i) {
-      if (ticks[i]) addRow(download::StandardFiles2[i], 80);
-    }
-  }
-  return names;
-}
-
 std::map<std::string, ReleaseFile> releaseByName(int pass) {
   std::map<std::string, ReleaseFile> files;
   for (ReleaseFile& f : releaseFiles(pass)) files.emplace(f.name, std::move(f));
@@ -167,6 +145,27 @@ void installPass(Tree& t, int pass, const Ticks& ticks) {
 }
 
 }  // namespace
+
+std::vector<std::string> workList(int pass, const Ticks& ticks) {
+  std::vector<std::string> names;
+  auto addRow = [&](const char* const* row, size_t cells) {
+    for (size_t c = 0; c < cells; ++c) {
+      if (row[c] && *row[c]) names.emplace_back(row[c]);
+    }
+  };
+  if (pass == 1) {
+    names.assign(std::begin(download::CommonFiles1), std::end(download::CommonFiles1));
+    for (size_t i = 0; i < ticks.size(); ++i) {
+      if (ticks[i]) addRow(download::StandardFiles1[i], 12);
+    }
+  } else {
+    names.assign(std::begin(download::CommonFiles2), std::end(download::CommonFiles2));
+    for (size_t i = 0; i < ticks.size(); ++i) {
+      if (ticks[i]) addRow(download::StandardFiles2[i], 80);
+    }
+  }
+  return names;
+}
 
 std::string pluginListText(const Ticks& ticks) {
   std::vector<std::string> lines = {"[PULUGINLIST]"};

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/sample-release/Tree.h"
 
@@ -23,6 +24,10 @@ extern const std::array<const char*, 15> kStandardNames;
 using Ticks = std::array<bool, 15>;
 // Every standard ticked: what the list shows on a first update, when NEW_BIN has no plug-in list.
 Ticks allTicked();
+
+// The names a pass fetches, in order: its common files, then the rows of the ticked standards
+// (a name twice in a row is fetched twice).
+std::vector<std::string> workList(int pass, const Ticks& ticks);
 
 // The plug-in list the program saves at close: section PULUGINLIST, one key per standard, CP932.
 std::string pluginListText(const Ticks& ticks);

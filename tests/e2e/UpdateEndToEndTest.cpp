@@ -1,0 +1,183 @@
+// The whole update through the real program and its real window: X input on a private Xvfb
+// display, the sample release on the update mirror, the installed tree checked file by file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "tests/e2e/UpdateRun.h"
+#include "tools/sample-release/SampleMachine.h"
+#include "tools/sample-release/Tree.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Client-area rectangles of the update window.
+constexpr Rect kProgressBar{8, 217, 489, 16};
+// The start button "アップデート開始", and the cancel button in the same place.
+constexpr int kStartX = 386 + 55, kStartY = 255 + 12;
+
+class UpdateEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string missing = XDisplay::missingTools();
+    if (!missing.empty()) GTEST_SKIP() << "no X display to drive: " << missing << " missing";
+  }
+
+  // The installed machine against the expected one, every difference listed.
+  static void expectTree(const sample::Tree& expected, const std::string& prefix) {
+    const auto differences = sample::compareTrees(expected, sample::scanTree(prefix + "/drive_c"));
+    std::string listed;
+    for (size_t i = 0; i < differences.size() && i < 40; ++i) listed += differences[i] + "\n";
+    EXPECT_TRUE(differences.empty()) << differences.size() << " differences:\n" << listed;
+  }
+
+  static std::vector<std::string> entriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  static std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  static std::vector<std::string> concat(std::vector<std::string> a,
+                                         const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  }
+
+  // The start-up notice comes before the window; OK lets the window show.
+  static unsigned long passNotice(UpdateRun& run) {
+    const unsigned long notice = run.waitForTitle(kCaption, 60s);
+    EXPECT_NE(notice, 0u) << "no start-up notice" << run.shownWindows();
+    if (notice == 0) return 0;
+    EXPECT_NE(run.display().geometry(notice).width, kClientWidth) << "the window came first";
+    run.shot("1-notice.png", notice);
+    run.display().key(notice, "Return");
+    const unsigned long window = run.waitForWindow(30s);
+    EXPECT_NE(window, 0u) << "the window did not show" << run.shownWindows();
+    return window;
+  }
+
+  // Waits until the window's drawing has settled (two equal pictures in a row).
+  static void waitForPaint(UpdateRun& run, unsigned long window) {
+    const Rect client{0, 0, kClientWidth, kClientHeight};
+    auto previous = run.clientPixels(window, client);
+    for (int i = 0; i < 100; ++i) {
+      std::this_thread::sleep_for(100ms);
+      auto now = run.clientPixels(window, client);
+      if (now == previous) return;
+      previous = std::move(now);
+    }
+  }
+};
+
+TEST_F(UpdateEndToEndTest, FirstUpdateOfAnOldInstallationThroughBothPasses) {
+  UpdateRun run("complete");
+  // One pass-2 file comes slowly, so that the download can be seen under way.
+  run.mirror().setFault("MERGEHELP.IN_", {mirror::FaultKind::kSlow, 0, 128, 100});
+  run.startProgram();
+
+  const unsigned long window = passNotice(run);
+  ASSERT_NE(window, 0u);
+  waitForPaint(run, window);
+  run.shot("2-ready.png", window);
+  const auto idleBar = run.clientPixels(window, kProgressBar);
+
+  // Untick 高知県 and 山口県農林水産部; the national standard cannot be unticked and says so.
+  run.clickTick(window, 3);
+  run.clickTick(window, 13);
+  run.clickTick(window, 0);
+  const unsigned long refusal =
+      run.display().waitForWindow(kCaption, 10s, [&](unsigned long w) { return w != window; });
+  ASSERT_NE(refusal, 0u) << "no notice for unticking the national standard" << run.shownWindows();
+  run.shot("3-national-standard.png", window);
+  run.display().key(refusal, "Return");
+  sample::Ticks ticks = sample::allTicked();
+  ticks[3] = ticks[13] = false;
+
+  run.clickClient(window, kStartX, kStartY);
+  ASSERT_TRUE(run.waitForRequest("MERGEHELP.IN_", 60s)) << run.shownWindows();
+  // Under way: pass 1 fetched whole, pass 2 up to the slow file, the bar moving.
+  std::vector<std::string> soFar = expectedRequests(2, ticks);
+  soFar.resize(38);  // MERGEHELP.IN_ is the 38th name of pass 2
+  EXPECT_EQ(run.mirror().requestLog(), concat(expectedRequests(1, ticks), soFar));
+  bool barMoved = false;
+  for (int i = 0; i < 100 && !barMoved; ++i) {
+    barMoved = run.clientPixels(window, kProgressBar) != idleBar;
+    if (!barMoved) std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_TRUE(barMoved) << "the progress bar did not move during the slow file";
+  run.shot("4-progress.png", window);
+
+  const unsigned long done = run.waitForTitle("情報", 120s);
+  ASSERT_NE(done, 0u) << "no completion box" << run.shownWindows();
+  run.shot("5-completed.png", window);
+  EXPECT_EQ(run.display().windows("エラー").size(), 0u);
+  run.display().key(done, "Return");
+  const auto status = run.program().waitFor(30s);
+  ASSERT_TRUE(status.has_value()) << "the program did not end after the completion box";
+  EXPECT_EQ(*status, 0);
+
+  EXPECT_EQ(run.mirror().requestLog(),
+            concat(expectedRequests(1, ticks), expectedRequests(2, ticks)));
+  expectTree(sample::expectedDriveC(ticks, "127.0.0.1", run.port()), run.prefix());
+  // The work folders keep only the backups of the main program.
+  EXPECT_EQ(entriesOf(run.prefix() + "/drive_c/TEMP/BrvOldUp"),
+            std::vector<std::string>{"PictDesk.OLD"});
+  EXPECT_EQ(entriesOf(run.prefix() + "/drive_c/TEMP/BrvNewUp"),
+            std::vector<std::string>{"PictDesk.OLD"});
+}
+
+TEST_F(UpdateEndToEndTest, FileMissingOnTheServerStopsThePassAndLeavesTheInstallation) {
+  UpdateRun run("failed-file");
+  run.mirror().setFault("MERGEHELP.IN_", {mirror::FaultKind::kStatus, 404, 0, 0});
+  run.startProgram();
+
+  const unsigned long window = passNotice(run);
+  ASSERT_NE(window, 0u);
+  waitForPaint(run, window);
+  run.clickClient(window, kStartX, kStartY);
+
+  const unsigned long error = run.waitForTitle("エラー", 120s);
+  ASSERT_NE(error, 0u) << "no error box" << run.shownWindows();
+  run.shot("2-error.png", window);
+  run.display().key(error, "Return");
+  // One box for the failure, none after it; no later file is fetched.
+  EXPECT_EQ(run.waitForTitle("エラー", 1500ms), 0u) << "a second error box" << run.shownWindows();
+  EXPECT_EQ(run.display().windows("情報").size(), 0u);
+  const sample::Ticks ticks = sample::allTicked();
+  std::vector<std::string> pass2 = expectedRequests(2, ticks);
+  pass2.resize(38);
+  EXPECT_EQ(run.mirror().requestLog(), concat(expectedRequests(1, ticks), pass2));
+  waitForPaint(run, window);
+  run.shot("3-idle-again.png", window);
+
+  // The user closes the window with its close box; the ticks are saved on the way out.
+  run.display().requestClose(window);
+  const auto status = run.program().waitFor(30s);
+  ASSERT_TRUE(status.has_value()) << "the window did not close" << run.shownWindows();
+  EXPECT_EQ(*status, 0);
+
+  // Pass 1 installed; pass 2 fetched up to the failed file and not installed.
+  sample::Tree expected = sample::expectedDriveCAfterPass2Failure(ticks, "127.0.0.1", run.port());
+  const std::vector<std::string> names = sample::workList(2, ticks);
+  for (size_t i = 0; i < 37; ++i) {
+    expected.put("TEMP/BrvNewUp/" + names[i],
+                 readFile(std::string(E2E_RELEASE_DIR) + "/brevan/20251299/" + names[i]));
+  }
+  expectTree(expected, run.prefix());
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,67 @@
+// One real update: the sample release on the update mirror, a fresh sample machine, a private X
+// display and the real brevan-update program on it, driven like a user drives it.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/ChildProcess.h"
+#include "tests/e2e/XDisplay.h"
+#include "tools/sample-release/SampleMachine.h"
+#include "tools/update-mirror/UpdateMirror.h"
+
+namespace e2e {
+
+// The update window's client area: 506 x 288 below the menu bar, in the same X window.
+inline constexpr int kClientWidth = 506;
+inline constexpr int kClientHeight = 288;
+inline constexpr const char* kCaption = "【Brevan】アップデートプログラム";
+
+class UpdateRun {
+ public:
+  // `name` names the run's screenshot folder. Throws std::runtime_error when a part cannot start.
+  explicit UpdateRun(const std::string& name);
+  ~UpdateRun();
+
+  mirror::UpdateMirror& mirror() { return *m_mirror; }
+  XDisplay& display() { return *m_display; }
+  const std::string& prefix() const { return m_prefix; }
+  const std::string& shotFolder() const { return m_shots; }
+  uint16_t port() const { return m_port; }
+
+  // Starts brevan-update on the display, with the machine folder and the time zone set.
+  void startProgram();
+  ChildProcess& program() { return *m_program; }
+
+  // A box or window with the title that appears within `limit`; 0 when none did.
+  unsigned long waitForTitle(const std::string& title, std::chrono::milliseconds limit);
+  // The update window itself, told from its boxes (which share its title) by its width.
+  unsigned long waitForWindow(std::chrono::milliseconds limit);
+  // A point of the window's client area, on the screen.
+  void clickClient(unsigned long window, int x, int y);
+  // Clicks the tick box of a standard (two columns of eleven rows).
+  void clickTick(unsigned long window, int item);
+  // The screen cut to the window, saved as <shotFolder>/<file>.
+  void shot(const std::string& file, unsigned long window);
+  // The screen pixels of a client-area rectangle of the window.
+  std::vector<uint32_t> clientPixels(unsigned long window, const Rect& client);
+  // Waits until the mirror has received a request for the name; false after `limit`.
+  bool waitForRequest(const std::string& name, std::chrono::milliseconds limit);
+  // "; shown: 【Brevan】…, 情報" for failure messages.
+  std::string shownWindows();
+
+ private:
+  std::string m_root, m_prefix, m_shots;
+  std::unique_ptr<mirror::UpdateMirror> m_mirror;
+  uint16_t m_port = 0;
+  std::unique_ptr<XDisplay> m_display;
+  std::unique_ptr<ChildProcess> m_program;
+};
+
+// The request targets the program sends through the mirror as its proxy for one pass, in
+// order: "http://update.valtern.jp/brevan/v128/" and the name as CP932 bytes.
+std::vector<std::string> expectedRequests(int pass, const sample::Ticks& ticks);
+
+}  // namespace e2e
