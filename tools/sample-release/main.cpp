@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr size_t kShownDifferences = 40;
+
 int usage() {
   std::fprintf(
       stderr,
@@ -161,9 +163,18 @@ int run(const Arguments& a) {
                   actual.folders.size(), actual.files.size());
       return 0;
     }
+    if (!actual.folders.count(std::string(sample::kInstallFolder) + "/OLD_BIN")) {
+      std::printf("The update did not run: the installation has no OLD_BIN folder.\n");
+      return 1;
+    }
     std::printf("The installed tree differs from the expected one in %zu places:\n",
                 differences.size());
-    for (const std::string& d : differences) std::printf("  %s\n", d.c_str());
+    for (size_t i = 0; i < differences.size() && i < kShownDifferences; ++i) {
+      std::printf("  %s\n", differences[i].c_str());
+    }
+    if (differences.size() > kShownDifferences) {
+      std::printf("  ... and %zu more\n", differences.size() - kShownDifferences);
+    }
     return 1;
   }
   return usage();
