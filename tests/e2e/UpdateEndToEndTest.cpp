@@ -64,6 +64,7 @@ class UpdateEndToEndTest : public ::testing::Test {
     EXPECT_NE(run.display().geometry(notice).width, kClientWidth) << "the window came first";
     run.shot("1-notice.png", notice);
     run.display().key(notice, "Return");
+    EXPECT_TRUE(run.waitUntilGone(notice, 10s)) << run.shownWindows();
     const unsigned long window = run.waitForWindow(30s);
     EXPECT_NE(window, 0u) << "the window did not show" << run.shownWindows();
     return window;
@@ -103,6 +104,7 @@ TEST_F(UpdateEndToEndTest, FirstUpdateOfAnOldInstallationThroughBothPasses) {
   ASSERT_NE(refusal, 0u) << "no notice for unticking the national standard" << run.shownWindows();
   run.shot("3-national-standard.png", window);
   run.display().key(refusal, "Return");
+  ASSERT_TRUE(run.waitUntilGone(refusal, 10s)) << run.shownWindows();
   sample::Ticks ticks = sample::allTicked();
   ticks[3] = ticks[13] = false;
 
@@ -153,8 +155,9 @@ TEST_F(UpdateEndToEndTest, FileMissingOnTheServerStopsThePassAndLeavesTheInstall
   ASSERT_NE(error, 0u) << "no error box" << run.shownWindows();
   run.shot("2-error.png", window);
   run.display().key(error, "Return");
+  ASSERT_TRUE(run.waitUntilGone(error, 10s)) << run.shownWindows();
   // One box for the failure, none after it; no later file is fetched.
-  EXPECT_EQ(run.waitForTitle("エラー", 1500ms), 0u) << "a second error box" << run.shownWindows();
+  EXPECT_EQ(run.waitForTitle("エラー", 1s), 0u) << "a second error box" << run.shownWindows();
   EXPECT_EQ(run.display().windows("情報").size(), 0u);
   const sample::Ticks ticks = sample::allTicked();
   std::vector<std::string> pass2 = expectedRequests(2, ticks);

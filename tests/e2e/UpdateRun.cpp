@@ -70,6 +70,15 @@ unsigned long UpdateRun::waitForTitle(const std::string& title, std::chrono::mil
   return m_display->waitForWindow(title, limit);
 }
 
+bool UpdateRun::waitUntilGone(unsigned long window, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (m_display->isShown(window)) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
 unsigned long UpdateRun::waitForWindow(std::chrono::milliseconds limit) {
   return m_display->waitForWindow(kCaption, limit, [this](unsigned long w) {
     return m_display->geometry(w).width == kClientWidth;

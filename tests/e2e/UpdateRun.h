@@ -37,6 +37,8 @@ class UpdateRun {
 
   // A box or window with the title that appears within `limit`; 0 when none did.
   unsigned long waitForTitle(const std::string& title, std::chrono::milliseconds limit);
+  // Waits until the window is no longer shown; false after `limit`.
+  bool waitUntilGone(unsigned long window, std::chrono::milliseconds limit);
   // The update window itself, told from its boxes (which share its title) by its width.
   unsigned long waitForWindow(std::chrono::milliseconds limit);
   // A point of the window's client area, on the screen.

@@ -116,6 +116,11 @@ std::vector<std::string> XDisplay::shownTitles() {
   return titles;
 }
 
+bool XDisplay::isShown(unsigned long window) {
+  XWindowAttributes a{};
+  return XGetWindowAttributes(dpy(m_display), window, &a) && a.map_state == IsViewable;
+}
+
 Rect XDisplay::geometry(unsigned long window) {
   Display* d = dpy(m_display);
   XWindowAttributes a{};

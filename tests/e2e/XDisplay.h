@@ -42,6 +42,8 @@ class XDisplay {
   }
   // The titles of all shown top-level windows, for failure messages.
   std::vector<std::string> shownTitles();
+  // Whether the window exists and is shown.
+  bool isShown(unsigned long window);
   // The window's place on the screen; a zero rectangle when it is gone.
   Rect geometry(unsigned long window);
 
