@@ -6,10 +6,10 @@
 #include <string>
 
 #include "platform/posix/MachineFolder.h"
+#include "platform/posix/TextCodec_posix.h"
 #include "unlha32/CommandLine.h"
 #include "unlha32/Extraction.h"
 #include "unlha32/OutputText.h"
-#include "unlha32/TextCodecChoice.h"
 
 namespace {
 

@@ -71,8 +71,11 @@ void CurlHttpTransfer::deliverEvents(Fetch& f) {
   if (!f.headDelivered && f.head.complete()) {
     f.headDelivered = true;
     const auto fields = f.head.fields();
-    for (const auto& [field, value] : fields) {
-      if (!raise([&](HttpTransferEvents& ev) { ev.OnHeader(*this, field, value); })) return;
+    for (const auto& header : fields) {
+      if (!raise(
+              [&](HttpTransferEvents& ev) { ev.OnHeader(*this, header.first, header.second); })) {
+        return;
+      }
     }
     if (!isSuccessStatus(f.head.status())) return;
     f.started = true;

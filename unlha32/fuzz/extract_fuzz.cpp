@@ -9,7 +9,7 @@
 #include <string>
 
 #include "unlha32/Extraction.h"
-#include "unlha32/TextCodecChoice.h"
+#include "platform/posix/TextCodec_posix.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "unlha32/MemberName.h"
-#include "unlha32/TextCodecChoice.h"
+#include "platform/posix/TextCodec_posix.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
