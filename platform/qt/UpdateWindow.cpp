@@ -15,6 +15,8 @@ namespace platform::qt {
 namespace {
 
 constexpr int kClientWidth = 506;
+// The right edge of the right-aligned progress label (431 + 66).
+constexpr int kProgressLabelRight = 497;
 constexpr int kClientHeight = 288;
 
 // The window was laid out for this face at these pixel heights; pixel sizes keep the layout
@@ -79,7 +81,7 @@ UpdateWindow::UpdateWindow(QWidget* parent) : QMainWindow(parent) {
 
   m_progressLabel = addLabel("ProgressLabel", "XXXXXXXXXXX", 431, 239);
   m_progressLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  m_progressLabel->setGeometry(431, 239, 66, 12);
+  m_progressLabel->setGeometry(431, 239, 66, 12);  // its design box, until it gets a text
 
   m_nowVersionLabel = addLabel("NowVersionLabel", "NowVersion", 10, 246);
   m_upVersionLabel = addLabel("UpVersionLabel", "UpVersion", 10, 262);
@@ -178,7 +180,9 @@ void UpdateWindow::setCaption(Control c, const QString& text) {
   QWidget* widget = control(c);
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(text);
-    if (label != m_progressLabel) label->adjustSize();
+    label->adjustSize();
+    // The right-aligned label grows to the left: its right edge stays where it was designed.
+    if (label == m_progressLabel) label->move(kProgressLabelRight - label->width(), label->y());
   } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
     button->setText(text);
   }

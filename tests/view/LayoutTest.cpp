@@ -139,20 +139,25 @@ TEST_F(LayoutTest, FontsAreTheGothicFaceAtPixelSizes) {
   }
 }
 
-TEST_F(LayoutTest, AutoSizedLabelsRefitKeepingTheirPlaceButTheProgressLabelKeepsItsBox) {
+TEST_F(LayoutTest, AutoSizedLabelsRefitKeepingTheirPlaceAndTheProgressLabelItsRightEdge) {
   view.show();
   const std::string ready = "[アップデート開始]をクリックして作業を開始してください。";
   view.setCaption(Control::MsgLabel, ready);
   EXPECT_EQ(window.control(Control::MsgLabel)->geometry().topLeft(), QPoint(8, 203));
   EXPECT_EQ(window.control(Control::MsgLabel)->width(), 6 * cells(QString::fromStdString(ready)));
 
-  view.setCaption(Control::ProgressLabel, "1234/5678");
   auto* progress = static_cast<QLabel*>(window.control(Control::ProgressLabel));
   EXPECT_EQ(progress->geometry(), QRect(431, 239, 66, 12));
+  // A right-aligned label grows to the left, so the whole byte count stays readable.
+  const std::string counting = "512/1332 Bytes Completion";
+  view.setCaption(Control::ProgressLabel, counting);
+  EXPECT_EQ(progress->geometry().right(), 496);
+  EXPECT_EQ(progress->width(), 6 * cells(QString::fromStdString(counting)));
+  EXPECT_EQ(progress->y(), 239);
   EXPECT_TRUE(progress->alignment() & Qt::AlignRight);
   view.setCaption(Control::ProgressLabel, "");
   EXPECT_EQ(view.caption(Control::ProgressLabel), "");
-  EXPECT_EQ(progress->geometry(), QRect(431, 239, 66, 12));
+  EXPECT_EQ(progress->geometry().right(), 496);
 }
 
 TEST_F(LayoutTest, CaptionsAreShownAsPlainTextAndRoundTripExactly) {
