@@ -1,4 +1,4 @@
-// A 50 MB fetch from the loopback update mirror: our libcurl component against the curl tool,
+// A 100 MB fetch from the loopback update mirror: our libcurl component against the curl tool,
 // with the peak memory each side needs.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr size_t kSize = 50 * 1024 * 1024;
+constexpr size_t kSize = 100 * 1024 * 1024;
 
 class IdlePump : public platform::MessagePump {
  public:
