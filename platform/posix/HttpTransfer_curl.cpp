@@ -112,8 +112,9 @@ void CurlHttpTransfer::FetchURL(const std::string& url) {
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_USERAGENT, "Brevan-Update/2.5");
-  // Large reads, as the curl tool makes them: fewer rounds of the loop for a big file.
-  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 102400L);
+  // Larger reads than the default give fewer rounds of the loop; libcurl reads up to 100 of
+  // them per round, so one round still holds a few megabytes at most.
+  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 32768L);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeout.count()));
   // An empty proxy must also override http_proxy and friends from the environment; a set one
   // is used for every host, whatever no_proxy says.
