@@ -1,4 +1,4 @@
-// SZDD expansion of a 20 MB file: our libmspack backend against Debian's msexpand.
+// SZDD expansion of 100 MB: our libmspack backend against Debian's msexpand.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -16,9 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr size_t kSize = 20 * 1024 * 1024;
+constexpr size_t kSize = 100 * 1024 * 1024;
 
-// A machine folder holding C:\W\BIG.EX_, made once by mscompress from 20 MB of data that
+// A machine folder holding C:\W\BIG.EX_, made once by mscompress from 100 MB of data that
 // compresses like a program: runs of text and tables between stretches of random bytes.
 struct Fixture {
   Fixture() {
