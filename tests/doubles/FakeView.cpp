@@ -3,15 +3,13 @@
 
 #include <stdexcept>
 
+#include "app/Standards.h"
+
 namespace test {
 
 FakeView::FakeView() {
   // The check list's design-time items; the window logic never adds any.
-  items = {"国土交通省電子納品基準", "農林水産省電子納品基準", "愛媛県電子納品基準",
-           "高知県電子納品基準",     "香川県電子納品基準",     "日本道路公団",
-           "水資源機構",             "山口県電子納品基準",     "営繕工事電子納品基準",
-           "国土交通省（機械設備）", "国土交通省（電気通信設備）", "香川県農政水産部",
-           "徳島県電子納品基準",     "山口県農林水産部",       "徳島県農林水産部"};
+  items.assign(app::kStandards.begin(), app::kStandards.end());
   checks.assign(items.size(), false);
 }
 

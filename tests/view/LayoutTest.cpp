@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/Standards.h"
 #include "platform/qt/CheckList.h"
 #include "platform/qt/QtView.h"
 #include "platform/qt/UpdateWindow.h"
@@ -47,24 +48,6 @@ const Placed kDesign[] = {
     {Control::UpVersionLabel, "UpVersionLabel", "UpVersion", 10, 262, 0, 0},
     {Control::DownLoadButton, "DownLoadButton", "アップデート開始", 386, 255, 111, 25},
     {Control::CancelButton, "CancelButton", "ｷｬﾝｾﾙ", 386, 255, 111, 25},
-};
-
-const char* const kItems[] = {
-    "国土交通省電子納品基準",
-    "農林水産省電子納品基準",
-    "愛媛県電子納品基準",
-    "高知県電子納品基準",
-    "香川県電子納品基準",
-    "日本道路公団",
-    "水資源機構",
-    "山口県電子納品基準",
-    "営繕工事電子納品基準",
-    "国土交通省（機械設備）",
-    "国土交通省（電気通信設備）",
-    "香川県農政水産部",
-    "徳島県電子納品基準",
-    "山口県農林水産部",
-    "徳島県農林水産部",
 };
 
 class LayoutTest : public testing::Test {
@@ -182,7 +165,7 @@ TEST_F(LayoutTest, CheckListHoldsTheFifteenStandardsUnticked) {
   ASSERT_EQ(view.itemCount(), 15);
   for (int i = 0; i < 15; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(view.itemText(i), kItems[i]);
+    EXPECT_EQ(view.itemText(i), app::kStandards[static_cast<size_t>(i)]);
     EXPECT_FALSE(view.isChecked(i));
     EXPECT_TRUE(window.checkList()->item(i)->flags() & Qt::ItemIsUserCheckable);
   }

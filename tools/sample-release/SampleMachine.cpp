@@ -17,22 +17,6 @@ namespace sample {
 
 namespace fs = std::filesystem;
 
-const std::array<const char*, 15> kStandardNames = {"国土交通省電子納品基準",
-                                                    "農林水産省電子納品基準",
-                                                    "愛媛県電子納品基準",
-                                                    "高知県電子納品基準",
-                                                    "香川県電子納品基準",
-                                                    "日本道路公団",
-                                                    "水資源機構",
-                                                    "山口県電子納品基準",
-                                                    "営繕工事電子納品基準",
-                                                    "国土交通省（機械設備）",
-                                                    "国土交通省（電気通信設備）",
-                                                    "香川県農政水産部",
-                                                    "徳島県電子納品基準",
-                                                    "山口県農林水産部",
-                                                    "徳島県農林水産部"};
-
 Ticks allTicked() {
   Ticks ticks;
   ticks.fill(true);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Standards.h"
 #include "tools/sample-release/Tree.h"
 
 namespace sample {
@@ -19,7 +20,8 @@ inline constexpr const char* kSettingsFile = "WINDOWS/DARADURA.INI";
 inline constexpr const char* kOldVersion = "v1.0.0.0";
 
 // The fifteen standards in list order, UTF-8.
-extern const std::array<const char*, 15> kStandardNames;
+// The standards list's items, in the window's order.
+inline constexpr const auto& kStandardNames = app::kStandards;
 
 using Ticks = std::array<bool, 15>;
 // Every standard ticked: what the list shows on a first update, when NEW_BIN has no plug-in list.
