@@ -12,15 +12,15 @@ namespace {
 const std::string& sample(bool pe32Plus) {
   static const std::string images[2] = {
       [] {
-        tools::pe::PeSpec spec;
-        spec.version = tools::pe::VersionResource::of(2, 5, 3, 0);
-        return tools::pe::buildPe(spec).bytes;
+        tools::pe::PeDescription shape;
+        shape.version = tools::pe::VersionResource::of(2, 5, 3, 0);
+        return tools::pe::buildPe(shape).bytes;
       }(),
       [] {
-        tools::pe::PeSpec spec;
-        spec.pe32Plus = true;
-        spec.version = tools::pe::VersionResource::of(2, 5, 3, 0);
-        return tools::pe::buildPe(spec).bytes;
+        tools::pe::PeDescription shape;
+        shape.pe32Plus = true;
+        shape.version = tools::pe::VersionResource::of(2, 5, 3, 0);
+        return tools::pe::buildPe(shape).bytes;
       }(),
   };
   return images[pe32Plus ? 1 : 0];

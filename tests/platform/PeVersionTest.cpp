@@ -18,8 +18,8 @@ namespace {
 using platform::FixedFileVersion;
 using platform::readPeFileVersion;
 using tools::pe::buildPe;
+using tools::pe::PeDescription;
 using tools::pe::PeImage;
-using tools::pe::PeSpec;
 using tools::pe::VersionResource;
 
 void set16(std::string& b, size_t at, uint32_t v) {
@@ -39,11 +39,11 @@ std::string versionText(const std::optional<FixedFileVersion>& v) {
 }
 
 PeImage image(bool pe32Plus, uint16_t a = 2, uint16_t b = 5, uint16_t c = 3, uint16_t d = 0) {
-  PeSpec spec;
-  spec.pe32Plus = pe32Plus;
-  spec.version = VersionResource::of(a, b, c, d);
-  spec.version->strings.push_back({"FileDescription", "表示ソフト"});
-  return buildPe(spec);
+  PeDescription shape;
+  shape.pe32Plus = pe32Plus;
+  shape.version = VersionResource::of(a, b, c, d);
+  shape.version->strings.push_back({"FileDescription", "表示ソフト"});
+  return buildPe(shape);
 }
 
 TEST(PeVersionTest, ReadsTheFixedFileVersionOfPe32AndPe32Plus) {
@@ -54,10 +54,10 @@ TEST(PeVersionTest, ReadsTheFixedFileVersionOfPe32AndPe32Plus) {
     // The fixed part counts, not the strings.
     VersionResource v = VersionResource::of(1, 2, 3, 4);
     v.strings = {{"FileVersion", "9.9.9.9"}};
-    PeSpec spec;
-    spec.pe32Plus = plus;
-    spec.version = v;
-    EXPECT_EQ(versionText(readPeFileVersion(buildPe(spec).bytes)), "1.2.3.4");
+    PeDescription shape;
+    shape.pe32Plus = plus;
+    shape.version = v;
+    EXPECT_EQ(versionText(readPeFileVersion(buildPe(shape).bytes)), "1.2.3.4");
   }
 }
 
@@ -69,7 +69,7 @@ TEST(PeVersionTest, FilesWithoutVersionResourceHaveNone) {
     bytes << in.rdbuf();
     elf = bytes.str().substr(0, 1 << 16);
   }
-  PeSpec noResources;
+  PeDescription noResources;
   const std::string rows[] = {
       "",
       "MZ",

@@ -126,22 +126,22 @@ VersionResource VersionResource::of(uint16_t a, uint16_t b, uint16_t c, uint16_t
   return v;
 }
 
-PeImage buildPe(const PeSpec& spec) {
+PeImage buildPe(const PeDescription& shape) {
   PeImage image;
   PeLayout& at = image.layout;
   std::string& out = image.bytes;
 
   // The resource section: type 16 -> name 1 -> language -> data entry -> VS_VERSIONINFO.
   const uint32_t rsrcRva =
-      kTextRva + alignUp(spec.code.size() == 0 ? 1 : spec.code.size(), kSectionAlignment);
+      kTextRva + alignUp(shape.code.size() == 0 ? 1 : shape.code.size(), kSectionAlignment);
   std::string rsrc;
   size_t dataEntryInRsrc = 0;
-  if (spec.version) {
+  if (shape.version) {
     resourceDirectory(rsrc, 16, 0x80000000u | 0x18);
     resourceDirectory(rsrc, 1, 0x80000000u | 0x30);
-    resourceDirectory(rsrc, spec.version->language, 0x48);
+    resourceDirectory(rsrc, shape.version->language, 0x48);
     dataEntryInRsrc = rsrc.size();
-    const std::string block = versionInfo(*spec.version, spec.dll);
+    const std::string block = versionInfo(*shape.version, shape.dll);
     put32(rsrc, rsrcRva + 0x58);
     put32(rsrc, static_cast<uint32_t>(block.size()));
     put32(rsrc, 0);  // code page
@@ -150,7 +150,7 @@ PeImage buildPe(const PeSpec& spec) {
   }
   const bool hasRsrc = !rsrc.empty();
   const uint16_t sectionCount = hasRsrc ? 2 : 1;
-  const uint32_t textRaw = alignUp(spec.code.size(), kFileAlignment);
+  const uint32_t textRaw = alignUp(shape.code.size(), kFileAlignment);
   const uint32_t rsrcRaw = alignUp(rsrc.size(), kFileAlignment);
   const uint32_t imageSize = hasRsrc ? rsrcRva + alignUp(rsrc.size(), kSectionAlignment) : rsrcRva;
 
@@ -165,26 +165,26 @@ PeImage buildPe(const PeSpec& spec) {
   // COFF header.
   at.peSignature = out.size();
   out += std::string("PE\0\0", 4);
-  put16(out, spec.pe32Plus ? 0x8664 : 0x014C);
+  put16(out, shape.pe32Plus ? 0x8664 : 0x014C);
   put16(out, sectionCount);
   put32(out, 0);  // time stamp
   put32(out, 0);  // symbol table
   put32(out, 0);  // symbols
-  put16(out, spec.pe32Plus ? 240 : 224);
-  uint32_t characteristics = spec.pe32Plus ? 0x0022 : 0x0102;
-  if (spec.dll) characteristics |= 0x2000;
+  put16(out, shape.pe32Plus ? 240 : 224);
+  uint32_t characteristics = shape.pe32Plus ? 0x0022 : 0x0102;
+  if (shape.dll) characteristics |= 0x2000;
   put16(out, characteristics);
 
   // Optional header.
   at.optionalHeader = out.size();
-  put16(out, spec.pe32Plus ? 0x20B : 0x10B);
+  put16(out, shape.pe32Plus ? 0x20B : 0x10B);
   put16(out, 14);  // linker version
   put32(out, textRaw);
   put32(out, rsrcRaw);
   put32(out, 0);
   put32(out, kTextRva);  // entry point
   put32(out, kTextRva);  // base of code
-  if (spec.pe32Plus) {
+  if (shape.pe32Plus) {
     put64(out, 0x140000000ull);
   } else {
     put32(out, rsrcRva);  // base of data
@@ -202,7 +202,7 @@ PeImage buildPe(const PeSpec& spec) {
   put16(out, 2);               // Windows GUI
   put16(out, 0x8100);          // NX compatible, terminal-server aware
   for (uint64_t v : {0x100000ull, 0x1000ull, 0x100000ull, 0x1000ull}) {
-    spec.pe32Plus ? put64(out, v) : put32(out, static_cast<uint32_t>(v));
+    shape.pe32Plus ? put64(out, v) : put32(out, static_cast<uint32_t>(v));
   }
   put32(out, 0);   // loader flags
   put32(out, 16);  // data directories
@@ -223,7 +223,7 @@ PeImage buildPe(const PeSpec& spec) {
     put32(out, 0);  // relocation and line-number counts
     put32(out, flags);
   };
-  section(".text", static_cast<uint32_t>(spec.code.size()), kTextRva, textRaw, kFileAlignment,
+  section(".text", static_cast<uint32_t>(shape.code.size()), kTextRva, textRaw, kFileAlignment,
           0x60000020);
   if (hasRsrc) {
     section(".rsrc", static_cast<uint32_t>(rsrc.size()), rsrcRva, rsrcRaw, kFileAlignment + textRaw,
@@ -231,7 +231,7 @@ PeImage buildPe(const PeSpec& spec) {
   }
   padTo(out, kFileAlignment);
 
-  out += spec.code;
+  out += shape.code;
   padTo(out, kFileAlignment + textRaw);
   if (hasRsrc) {
     at.resourceDirectory = out.size();
@@ -245,9 +245,9 @@ PeImage buildPe(const PeSpec& spec) {
 }
 
 std::string programWithVersion(uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
-  PeSpec spec;
-  spec.version = VersionResource::of(a, b, c, d);
-  return buildPe(spec).bytes;
+  PeDescription shape;
+  shape.version = VersionResource::of(a, b, c, d);
+  return buildPe(shape).bytes;
 }
 
 }  // namespace tools::pe

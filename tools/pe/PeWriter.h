@@ -25,7 +25,7 @@ struct VersionResource {
   static VersionResource of(uint16_t a, uint16_t b, uint16_t c, uint16_t d);
 };
 
-struct PeSpec {
+struct PeDescription {
   bool pe32Plus = false;  // x64 image with a PE32+ optional header, else i386 PE32
   bool dll = false;
   std::optional<VersionResource> version;     // none: the file has no resource section
@@ -49,7 +49,7 @@ struct PeImage {
   PeLayout layout;
 };
 
-PeImage buildPe(const PeSpec& spec);
+PeImage buildPe(const PeDescription& shape);
 
 // A 32-bit program file whose file version is a.b.c.d.
 std::string programWithVersion(uint16_t a, uint16_t b, uint16_t c, uint16_t d);

@@ -24,8 +24,8 @@ std::string crlfText(const std::vector<std::string>& lines) {
 
 std::string program(int pass, const std::string& name, bool library) {
   const Version v = passVersion(pass);
-  tools::pe::PeSpec spec;
-  spec.dll = library;
+  tools::pe::PeDescription shape;
+  shape.dll = library;
   tools::pe::VersionResource version = tools::pe::VersionResource::of(v.a, v.b, v.c, v.d);
   const std::string restored = withExtension(name, library ? ".DLL" : ".EXE");
   const std::string stem = restored.substr(0, restored.rfind('.'));
@@ -34,11 +34,11 @@ std::string program(int pass, const std::string& name, bool library) {
                                                    {"InternalName", stem},
                                                    {"OriginalFilename", restored},
                                                    {"ProductName", "Brevan 電子納品"}});
-  spec.version = version;
+  shape.version = version;
   // "ret", then some text so that every program differs and compresses like a real one.
-  spec.code = std::string(1, '\xC3');
-  for (int i = 0; i < 24; ++i) spec.code += "Brevan " + restored + " " + v.text() + "\n";
-  return tools::pe::buildPe(spec).bytes;
+  shape.code = std::string(1, '\xC3');
+  for (int i = 0; i < 24; ++i) shape.code += "Brevan " + restored + " " + v.text() + "\n";
+  return tools::pe::buildPe(shape).bytes;
 }
 
 std::string settingsFile(int pass) {

@@ -32,12 +32,12 @@ std::string crlf(const std::vector<std::string>& lines) {
 }
 
 std::string oldProgram(const std::string& name, bool library) {
-  tools::pe::PeSpec spec;
-  spec.dll = library;
-  spec.version = tools::pe::VersionResource::of(1, 0, 0, 0);
-  spec.version->strings.push_back({"OriginalFilename", name});
-  spec.code = std::string(1, '\xC3') + "Brevan " + name + " 1.0.0.0";
-  return tools::pe::buildPe(spec).bytes;
+  tools::pe::PeDescription shape;
+  shape.dll = library;
+  shape.version = tools::pe::VersionResource::of(1, 0, 0, 0);
+  shape.version->strings.push_back({"OriginalFilename", name});
+  shape.code = std::string(1, '\xC3') + "Brevan " + name + " 1.0.0.0";
+  return tools::pe::buildPe(shape).bytes;
 }
 
 std::string windowsPath(const std::string& folder) {
