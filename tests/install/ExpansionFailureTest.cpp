@@ -2,6 +2,7 @@
 // closed, the steps before kept; failed expansions retried, given a second chance, reported.
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct FailureCase {
   bool raisedByCreateError = true;     // CreateError adds its "\r" to the message
   std::function<void(ExpansionTest&)> check = {};
 };
+
+// Test names and failure reports show the row's name, not its bytes.
+[[maybe_unused]] void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 const std::string kPlugin = std::string(kNewBin) + "Plugin\\";
 
