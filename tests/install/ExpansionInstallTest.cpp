@@ -31,7 +31,7 @@ TEST_F(ExpansionTest, ExistingInstallationIsUpdatedAndOldPlugInsAreSetAside) {
   machine.put(std::string(kNewBin) + "corins0.0\\old.txt", "old data");
   machine.setReadOnly(std::string(kNewBin) + "corins0.0", true);
   machine.put(std::string(kRoot) + "PICTDESK.EXE", "old launcher");
-  for (const char* name : {"OLDSTD.SPI", "old.bak", "FORM.xls", "spec.Doc", "MLIT200104.SPI"}) {
+  for (const char* name : {"OLDSTD.SPI", "old.bak", "FORM.xls", "guide.Doc", "MLIT200104.SPI"}) {
     machine.put(kPlugin + name, std::string("old ") + name);
   }
   machine.put(kPlugin + "keep\\keep.SPI", "in a sub-folder");
@@ -54,7 +54,7 @@ TEST_F(ExpansionTest, ExistingInstallationIsUpdatedAndOldPlugInsAreSetAside) {
   // Old backups deleted, every old plug-in and form renamed ".BAK", sub-folders untouched,
   // then the plug-ins and forms of the ticked standards.
   std::vector<std::string> expected = {"FORM.BAK", "MLIT200104.BAK", "OLDSTD.BAK", "keep/",
-                                       "spec.BAK"};
+                                       "guide.BAK"};
   for (size_t p = 42; p < list.size(); ++p) {
     const std::string extension = upper(list[p].substr(list[p].rfind('.')));
     const std::string name =
@@ -66,7 +66,7 @@ TEST_F(ExpansionTest, ExistingInstallationIsUpdatedAndOldPlugInsAreSetAside) {
   EXPECT_EQ(listing(kPlugin), expected);
   EXPECT_TRUE(machine.has(kPlugin + "FORMKOCHI200404.XLS"));
   EXPECT_EQ(machine.get(kPlugin + "MLIT200104.BAK"), "old MLIT200104.SPI");
-  EXPECT_EQ(machine.get(kPlugin + "spec.BAK"), "old spec.Doc");
+  EXPECT_EQ(machine.get(kPlugin + "guide.BAK"), "old guide.Doc");
   EXPECT_EQ(listing(kPlugin + "keep"), (std::vector<std::string>{"keep.BAK", "keep.SPI"}));
 }
 
