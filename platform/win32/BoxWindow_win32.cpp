@@ -82,9 +82,8 @@ int BoxWindow::run(HWND focus) {
     dispatchMessage(msg, m_hwnd);
   }
 
-  // The owner takes the activation back before the box goes, as a dialog's owner does.
+  // The owner is enabled again before the box goes, so the activation returns to it.
   if (ownerWasEnabled) ::EnableWindow(m_owner, TRUE);
-  if (m_owner != nullptr && ::IsWindowVisible(m_owner)) ::SetActiveWindow(m_owner);
   ::ShowWindow(m_hwnd, SW_HIDE);
   return m_answer;
 }
