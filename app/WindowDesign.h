@@ -153,6 +153,7 @@ inline constexpr platform::WindowDesign kMainForm{
     .checkList = {.columns = 2, .itemHeight = 13, .items = kStandards},
     .progressBar = {.minimum = 0, .maximum = 100, .step = 2, .smooth = true},
     .menu = {.barName = "MainMenu1", .name = "N1", .text = "設定", .items = design::kSettingsMenu},
+    .boxButtons = {.ok = "OK", .yes = "はい(&Y)", .no = "いいえ(&N)", .cancel = "キャンセル"},
 };
 
 }  // namespace app

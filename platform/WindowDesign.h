@@ -75,6 +75,15 @@ struct MenuDesign {
   std::span<const MenuItemDesign> items;
 };
 
+// The buttons of the program's message and input boxes, the same whatever the system's
+// language.
+struct BoxButtonsDesign {
+  std::string_view ok;
+  std::string_view yes;
+  std::string_view no;
+  std::string_view cancel;
+};
+
 struct WindowDesign {
   std::string_view name;
   std::string_view caption;
@@ -90,6 +99,7 @@ struct WindowDesign {
   CheckListDesign checkList;
   ProgressBarDesign progressBar;
   MenuDesign menu;
+  BoxButtonsDesign boxButtons;
 
   constexpr const ControlDesign& control(Control c) const {
     return controls[static_cast<std::size_t>(c)];
