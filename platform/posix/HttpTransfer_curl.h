@@ -86,7 +86,17 @@ class CurlHttpTransfer final : public HttpTransfer {
  private:
   struct Engine;
   struct Fetch;
+  // The steps of FetchURL, in order. Each throws EipwHTTP when the fetch cannot go on.
+  // The URL in the program's code page, once the component can start a fetch at all.
+  std::string requestTarget(const std::string& url);
+  // Opens LocalFile, when one is set, for the body to stream into.
+  void openBody(Fetch& fetch);
+  void setOptions(Fetch& fetch, const std::string& target);
   void runLoop(Fetch& fetch);
+  // Turns an aborted, stalled, refused, failed or short transfer into its error.
+  void checkOutcome(Fetch& fetch);
+  // Keeps the body and raises the closing events.
+  void finish(Fetch& fetch);
   void deliverEvents(Fetch& fetch);
   [[noreturn]] void fail(Fetch& fetch, int code, const std::string& description);
 
