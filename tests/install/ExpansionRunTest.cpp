@@ -165,6 +165,22 @@ TEST_F(ExpansionRunTest, FailedExpansionIsRetriedReportedAndNeverInstalled) {
   EXPECT_EQ(machine.get(std::string(kTarget) + "StepDlg.EXE"), "the user's working program");
 }
 
+TEST_F(ExpansionRunTest, EveryExpansionShareIsWholeNumberArithmetic) {
+  // One file listed many times: the label counts entries, whatever they name.
+  form->WorkPath = kWork;
+  machine.put(std::string(kWork) + "F.TX_", "data");
+  for (size_t count = 1; count <= 250; ++count) {
+    form->WorkList->assign(count, "F.TX_");
+    view.captionHistory.clear();
+    form->ExpandDownloads();
+    std::vector<std::string> expected;
+    for (size_t n = 1; n <= count; ++n)
+      expected.push_back(std::to_string(n * 100 / count) + " / 100");
+    ASSERT_EQ(progressCaptions(), expected) << count << " entries";
+  }
+  EXPECT_TRUE(view.messages.empty());
+}
+
 TEST_F(ExpansionRunTest, PassOneReturnsWithTheWindowEnabled) {
   form->FirstPass = true;
   form->InstallPath = "C:\\B\\OLD_BIN\\";
