@@ -102,7 +102,7 @@ void writeBlock(platform::FileSystem& files, platform::TextCodec& codec, const s
   if (!files.createFolders(app::withoutBackslash(app::folderPart(fileName)))) return;
   if (isTextPage(fileName)) {
     if (!files.writeFile(fileName, joinLines(block.lines))) {
-      throw BrevanError("Cannot create file \"" + fileName + "\"");
+      throw BrevanError("ファイル \"" + fileName + "\" を作成できません。");
     }
   } else {
     HexTextToFile(files, joinLines(block.lines), fileName);
@@ -124,13 +124,12 @@ void HexTextToFile(platform::FileSystem& files, const std::string& HexText,
     const int high = hexDigit(text[2 * k]);
     const int low = hexDigit(text[2 * k + 1]);
     if (high < 0 || low < 0) {
-      throw BrevanError("'" + quoteBytes(text.substr(2 * k, 2)) +
-                        "' is not a valid hexadecimal value");
+      throw BrevanError("'" + quoteBytes(text.substr(2 * k, 2)) + "' は有効な16進数ではありません");
     }
     bytes[k] = static_cast<char>(high << 4 | low);
   }
   if (!files.writeFile(FileName, bytes)) {
-    throw BrevanError("Cannot create file \"" + FileName + "\"");
+    throw BrevanError("ファイル \"" + FileName + "\" を作成できません。");
   }
 }
 
@@ -139,11 +138,11 @@ bool MergeHelpFile(platform::FileSystem& files, platform::TextCodec& codec,
                    const std::string& HelpFolder) {
   const std::string folder = app::withBackslash(HelpFolder);
   const std::optional<std::string> bytes = files.readFile(SourceFile);
-  if (!bytes) throw BrevanError("Cannot open file \"" + SourceFile + "\"");
+  if (!bytes) throw BrevanError("ファイル \"" + SourceFile + "\" を開けません。");
   HelpMergeParser parser(*bytes);
   while (auto item = parser.next()) {
     if (const auto* bad = std::get_if<HelpBadTime>(&*item)) {
-      throw BrevanError("'" + quoteText(codec, bad->line) + "' is not a valid integer value");
+      throw BrevanError("'" + quoteText(codec, bad->line) + "' は整数ではありません");
     }
     writeBlock(files, codec, folder, std::get<HelpBlock>(*item));
     pump.processMessages();
