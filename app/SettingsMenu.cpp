@@ -23,7 +23,7 @@ void TMainForm::ProxyIPMenuClick() {
 
 void TMainForm::ProxyPortMenuClick() {
   std::string typed = m_view.inputBox("プロキシ設定", "プロキシPort", std::to_string(ProxyPortNo));
-  auto number = app::strictInteger(typed);
+  auto number = app::typedInteger(typed);
   if (!number) throw BrevanError("'" + typed + "' は整数ではありません");
   if (*number < 0 || *number > 65535) throw BrevanError("範囲チェックエラー");
   ProxyPortNo = static_cast<uint16_t>(*number);

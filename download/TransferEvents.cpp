@@ -49,7 +49,7 @@ void TMainForm::ipwHTTPHeader(platform::HttpTransfer&, const std::string& field,
   while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.pop_back();
   // A length that cannot be read keeps the unreachable default, so the file never counts as
   // complete.
-  if (auto n = app::strictInteger(trimmed)) ContentLength = *n;
+  if (auto n = app::typedInteger(trimmed)) ContentLength = *n;
 }
 
 void TMainForm::ipwHTTPTransfer(platform::HttpTransfer&, int, int32_t bytesTransferred,

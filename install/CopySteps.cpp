@@ -47,7 +47,7 @@ void TMainForm::InstallSettingsFile(int position) {
     // A file of the current format already carries the user's settings: keep it.
     auto count =
         m_services.profiles.readString(installed, "MediaLabelPrintSet", "SettingNameCount");
-    replace = (count ? app::strictInteger(*count) : std::nullopt).value_or(-1) == -1;
+    replace = (count ? app::profileInteger(*count) : std::nullopt).value_or(-1) == -1;
   }
   if (!replace) return;
   std::string source = WorkPath + name;
