@@ -1,6 +1,8 @@
 // The expansion run on a real machine folder: steps, progress values, failures and clean-up.
 #include <algorithm>
+#include <filesystem>
 
+#include "app/TextRules.h"
 #include "download/FileTables.h"
 #include "tests/app/WindowFixture.h"
 
@@ -126,6 +128,27 @@ TEST_F(ExpansionRunTest, OldPluginsThatCannotBeSetAsideEndTheRun) {
                 0),
             0u)
       << view.messages[0].text;
+}
+
+TEST_F(ExpansionRunTest, BadPluginDownloadLeavesTheLivePluginsInPlace) {
+  for (bool empty : {true, false}) {
+    SCOPED_TRACE(empty ? "empty download" : "missing download");
+    preparePass2({0});
+    form->ExpandDownloads();
+    const std::string bad = app::changeExtension((*form->WorkList)[45], ".SPI");
+    std::error_code error;
+    std::filesystem::remove(machine.native(kWork + bad), error);
+    if (empty) machine.put(kWork + bad, "");
+    form->InstallPath = kTarget;
+    try {
+      form->InstallPlugins(42);
+      ADD_FAILURE() << "the bad copy went unnoticed";
+    } catch (const std::exception& e) {
+      EXPECT_STREQ(e.what(), "コンポーネントの展開[45]に失敗しました。終了します。\r");
+    }
+    EXPECT_EQ(machine.get(std::string(kTarget) + "plugin\\OLD200001.SPI"), "old plug-in");
+    EXPECT_FALSE(machine.has(std::string(kTarget) + "plugin\\OLD200001.BAK"));
+  }
 }
 
 TEST_F(ExpansionRunTest, SettingsFileOfTheCurrentFormatIsKept) {
