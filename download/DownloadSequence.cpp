@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "app/TextRules.h"
 #include "app/Versions.h"
+#include "app/Waits.h"
 #include "download/DownloadPass.h"
 #include "download/FileTables.h"
 #include "download/FolderOperations.h"
@@ -65,7 +66,7 @@ void TMainForm::DownLoadButtonClick() {
     std::string regsvr = root + "NEW_BIN\\FASTGLASS\\regsvr32.exe";
     std::string control = root + "NEW_BIN\\FASTGLASS\\FASTGLASSI.OCX";
     if (auto process = m_services.processes.start("\"" + regsvr + "\" /s \"" + control + "\"")) {
-      while (process->running()) m_view.processMessages();
+      while (process->running()) m_view.waitMessages(app::kWaitSliceMs);
     }
     // The window may have been closed while the registration ran: its list is released.
     if (m_closed) return;

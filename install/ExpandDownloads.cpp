@@ -3,6 +3,7 @@
 
 #include "app/MainForm.h"
 #include "app/TextRules.h"
+#include "app/Waits.h"
 #include "install/RestoreExtension.h"
 
 using platform::Control;
@@ -10,7 +11,7 @@ using platform::Control;
 namespace {
 
 constexpr int kAttempts = 3;
-constexpr double kWaitDays = 10.0 / 86400.0;
+constexpr uint64_t kWaitMs = 10000;
 
 }  // namespace
 
@@ -52,8 +53,7 @@ void TMainForm::ExpandDownloads() {
       size = install::expandOnce(m_services, source, target);
       if (size != 0) break;
       // A file still being written by another program gets time to settle.
-      double limit = m_services.clock.now() + kWaitDays;
-      while (m_services.clock.now() < limit) m_view.processMessages();
+      app::waitWithMessages(m_services.clock, m_view, kWaitMs);
     }
     if (size == 0) failed.emplace_back(source, target);
   }

@@ -175,8 +175,9 @@ TEST_F(ExpansionRunTest, FailedExpansionIsRetriedReportedAndNeverInstalled) {
   machine.put(std::string(kWork) + "StepDlg.ex_", "");
   machine.put(std::string(kTarget) + "StepDlg.EXE", "the user's working program");
   form->Unpress();
-  // Three attempts, each followed by a ten-second wait on the (fake) clock.
+  // Three attempts, each followed by a ten-second wait on the monotonic (fake) clock.
   EXPECT_GE(view.processCount, 3);
+  EXPECT_EQ(machine.clock.dateReadings, 0);
   ASSERT_EQ(view.messages.size(), 2u);
   EXPECT_EQ(view.messages[0].text, "StepDlg.ex_\rStepDlg.EXE\r展開に失敗しています。");
   EXPECT_EQ(view.messages[0].kind, platform::MessageKind::Information);
