@@ -18,8 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kStart(install::kHelpFileStart);
-const std::string kEnd(install::kHelpFileEnd);
+// The markers as the merge files carry them ("■" is 0x81 0xA1 in CP932), written out here so
+// that a changed marker in the program shows.
+const std::string kStart = "\x81\xA1#HELP_FILE_START#\x81\xA1";
+const std::string kEnd = "\x81\xA1#HELP_FILE_END#\x81\xA1";
 
 // One block of the merge file; `eol` ends every line.
 std::string block(const std::string& path, const std::string& time,
