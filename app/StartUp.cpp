@@ -133,7 +133,7 @@ bool TMainForm::overwriteAccepted(const std::string& mainProgram) {
 void TMainForm::readSettingsFile() {
   auto bytes = m_services.files.readFile(IniFileName);
   if (!bytes) {
-    throw BrevanError("ファイル \"" + IniFileName + "\" を開けません。" +
+    throw BrevanError(cannotOpenFileText(IniFileName) +
                       app::systemErrorText(m_services.lastError.get()));
   }
   // A zero byte ends the text before it is decoded.

@@ -85,6 +85,8 @@ void TMainForm::Unpress() {
                                 "コンポーネントの展開に失敗しました(4)終了します。" + "\r" +
                                 std::to_string(m_services.lastError.get()),
                             platform::MessageButtons::Ok);
+    // A failed run ends the sequence even when the window refuses to close.
+    CancelRequested = true;
     close = true;
   }
   m_expanding = false;
