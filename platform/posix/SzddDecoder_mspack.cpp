@@ -22,15 +22,17 @@ namespace {
 
 // The decoder writes one byte at a time; this many are gathered before each write(2).
 constexpr size_t kOutputBuffer = 256 * 1024;
+constexpr size_t kInputBuffer = 64 * 1024;
 
 // What the decoder sees as an open file. The descriptors stay ours: close() only flushes.
 struct DescriptorFile {
   int fd = -1;
   bool output = false;
-  uint64_t limit = 0;     // output: bytes the header announces
-  uint64_t accepted = 0;  // output: bytes kept, at most limit
-  std::vector<char> buffer;
-  int error = 0;  // errno of the first failed read or write
+  uint64_t limit = 0;        // output: bytes the header announces
+  uint64_t accepted = 0;     // output: bytes kept, at most limit
+  std::vector<char> buffer;  // output: bytes not yet written; input: bytes read ahead
+  size_t readPos = 0;        // input: the next byte of buffer to hand out
+  int error = 0;             // errno of the first failed read or write
   // In memory instead of a descriptor: the input's bytes, or the string the output goes to.
   const std::string_view* memory = nullptr;
   uint64_t memoryPos = 0;
@@ -82,12 +84,22 @@ int readFile(mspack_file* handle, void* buffer, int bytes) {
     file->memoryPos += n;
     return static_cast<int>(n);
   }
-  for (;;) {
-    ssize_t n = ::read(file->fd, buffer, static_cast<size_t>(bytes));
-    if (n < 0 && errno == EINTR) continue;
+  // The decoder asks for a few KB at a time; the disk is read in larger pieces.
+  if (file->readPos == file->buffer.size()) {
+    file->buffer.resize(kInputBuffer);
+    ssize_t n = -1;
+    do {
+      n = ::read(file->fd, file->buffer.data(), file->buffer.size());
+    } while (n < 0 && errno == EINTR);
     if (n < 0) file->error = errno;
-    return static_cast<int>(n);
+    file->buffer.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    file->readPos = 0;
+    if (n <= 0) return static_cast<int>(n);
   }
+  const size_t n = std::min(static_cast<size_t>(bytes), file->buffer.size() - file->readPos);
+  std::memcpy(buffer, file->buffer.data() + file->readPos, n);
+  file->readPos += n;
+  return static_cast<int>(n);
 }
 
 int writeFile(mspack_file* handle, void* buffer, int bytes) {
@@ -122,13 +134,23 @@ int seekFile(mspack_file* handle, off_t offset, int mode) {
     file->memoryPos = static_cast<uint64_t>(base + offset);
     return 0;
   }
+  if (!file->output) {
+    // The bytes read ahead are dropped; a move from here counts from the decoder's place.
+    if (whence == SEEK_CUR) {
+      offset -= static_cast<off_t>(file->buffer.size() - file->readPos);
+    }
+    file->buffer.clear();
+    file->readPos = 0;
+  }
   return ::lseek(file->fd, offset, whence) < 0 ? -1 : 0;
 }
 
 off_t tellFile(mspack_file* handle) {
   auto* file = reinterpret_cast<DescriptorFile*>(handle);
   if (file->memory != nullptr) return static_cast<off_t>(file->memoryPos);
-  return ::lseek(file->fd, 0, SEEK_CUR);
+  const off_t at = ::lseek(file->fd, 0, SEEK_CUR);
+  if (at < 0 || file->output) return at;
+  return at - static_cast<off_t>(file->buffer.size() - file->readPos);
 }
 
 void message(mspack_file*, const char*, ...) {}  // the decoder's remarks are not shown
