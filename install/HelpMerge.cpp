@@ -77,8 +77,9 @@ bool isTextPage(const std::string& fileName) {
   return extension == ".HTM" || extension == ".CSS" || extension == ".JS" || extension == ".HTML";
 }
 
-// Longest run of bytes held before it is written.
+// Longest run of bytes held before it is written, and the pieces the merge file is read in.
 constexpr size_t kWriteBuffer = 256 * 1024;
+constexpr size_t kReadBuffer = 64 * 1024;
 
 // Writes the blocks as they are read: a block's data goes to a scratch file in the help
 // folder, which takes the place of the block's file when its end marker is reached, and is
@@ -209,7 +210,7 @@ bool MergeHelpFile(platform::FileSystem& files, platform::TextCodec& codec,
   if (!in) throw BrevanError(cannotOpenFileText(SourceFile));
   BlockWriter writer(files, codec, pump, app::withBackslash(HelpFolder));
   HelpMergeReader reader(writer);
-  std::vector<char> buffer(kWriteBuffer);
+  std::vector<char> buffer(kReadBuffer);
   for (;;) {
     const auto got = in->read(buffer.data(), buffer.size());
     if (!got) throw BrevanError(cannotOpenFileText(SourceFile));
