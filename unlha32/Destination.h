@@ -41,12 +41,23 @@ class Destination {
 
  private:
   struct Folder;
+#ifdef _WIN32
+  // Windows has no folder descriptors: folders are reached by full path, each one checked on
+  // the way (Destination_win32.cpp).
+  explicit Destination(std::wstring root);
+  int openFolders(const std::vector<std::string>& parts, size_t count, std::wstring& path,
+                  std::string& key, std::string& reason);
+  Folder& folder(const std::string& key, const std::wstring& path);
+
+  std::wstring m_root;
+#else
   explicit Destination(int fd);
   int openFolders(const std::vector<std::string>& parts, size_t count, int& fd, std::string& key,
                   std::string& reason);
   Folder& folder(const std::string& key, int fd);
 
   int m_fd;
+#endif
   std::unordered_map<std::string, std::unique_ptr<Folder>> m_folders;  // by path below us
   unsigned m_tempCounter = 0;
 };
