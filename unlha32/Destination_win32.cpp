@@ -1,8 +1,9 @@
 // The destination folder on Windows: folders are reached by full wide-character path and each
 // one on the way is checked, so that no link or junction beneath the destination is followed
-// and nothing lands outside it.
+// and nothing lands outside it; members wait in a hidden staging folder inside it.
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -52,6 +53,17 @@ class UniqueHandle {
   HANDLE m_handle;
 };
 
+// The folder that holds a full path, or an empty text at the path's root ("\\?\C:\").
+std::wstring parentOf(const std::wstring& path) {
+  const size_t cut = path.find_last_of(L'\\');
+  if (cut == std::wstring::npos || cut < 7) return {};
+  return path.substr(0, cut);
+}
+
+bool exists(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool writeAll(HANDLE file, const void* data, size_t size) {
   const auto* p = static_cast<const char*>(data);
   while (size > 0) {
@@ -86,21 +98,25 @@ struct Destination::Folder {
 std::unique_ptr<Destination> Destination::open(const std::string& nativeFolder, int& error) {
   std::wstring root = fullWidePath(nativeFolder);
   while (root.size() > 7 && root.back() == L'\\') root.pop_back();  // keep "\\?\C:\"
+  std::vector<std::wstring> created;
+  for (std::wstring p = root; !p.empty() && !exists(p); p = parentOf(p)) created.push_back(p);
   std::error_code ec;
   if (!root.empty()) std::filesystem::create_directories(std::filesystem::path(root), ec);
   const DWORD attributes =
       root.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(root.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    for (const std::wstring& folder : created) ::RemoveDirectoryW(folder.c_str());
     error = UNLHA_ERROR_MAKEDIRECTORY;
     return nullptr;
   }
   error = 0;
-  return std::unique_ptr<Destination>(new Destination(std::move(root)));
+  return std::unique_ptr<Destination>(new Destination(std::move(root), std::move(created)));
 }
 
-Destination::Destination(std::wstring root) : m_root(std::move(root)) {}
+Destination::Destination(std::wstring root, std::vector<std::wstring> created)
+    : m_root(std::move(root)), m_created(std::move(created)) {}
 
-Destination::~Destination() = default;
+Destination::~Destination() { finish(); }
 
 Destination::Folder& Destination::folder(const std::string& key, const std::wstring& path) {
   auto& slot = m_folders[key];
@@ -108,11 +124,10 @@ Destination::Folder& Destination::folder(const std::string& key, const std::wstr
   slot = std::make_unique<Folder>();
   WIN32_FIND_DATAW entry{};
   const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE)
-    return *slot;  // an unlisted folder: names are then taken as given
+  if (find == INVALID_HANDLE_VALUE) return *slot;  // unlisted: names are then taken as given
   do {
-    const std::wstring name = entry.cFileName;
-    if (name != L"." && name != L"..") slot->add(narrow(name));
+    const std::string name = narrow(entry.cFileName);
+    if (name != "." && name != ".." && !(key.empty() && name == m_stagingName)) slot->add(name);
   } while (::FindNextFileW(find, &entry));
   ::FindClose(find);
   return *slot;
@@ -126,6 +141,10 @@ int Destination::openFolders(const std::vector<std::string>& parts, size_t count
     Folder& here = folder(key, path);
     const auto found = here.find(parts[i]);
     const std::string name = found.value_or(parts[i]);
+    if (i == 0 && !m_stagingName.empty() && foldCase(name) == foldCase(m_stagingName)) {
+      reason = "reserved name: " + name;
+      return UNLHA_ERROR_UNSAFE_PATH;
+    }
     const std::wstring next = path + L"\\" + widen(name);
     if (!found) {
       if (!::CreateDirectoryW(next.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
@@ -156,15 +175,66 @@ int Destination::makeFolders(const std::vector<std::string>& parts, std::string&
   return openFolders(parts, parts.size(), path, key, reason);
 }
 
-int Destination::writeFile(const std::vector<std::string>& parts, std::time_t mtime,
-                           const Producer& produce, std::string& reason) {
+int Destination::openStaging(std::string& reason) {
+  if (!m_stagingPath.empty()) return 0;
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = ".unlha32-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                             std::to_string(attempt) + ".part";
+    const std::wstring path = m_root + L"\\" + widen(name);
+    if (!::CreateDirectoryW(path.c_str(), nullptr)) {
+      if (::GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      break;
+    }
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);  // a courtesy: failure ignored
+    m_stagingPath = path;
+    m_stagingName = name;
+    return 0;
+  }
+  reason = because("cannot create folder", "staging folder");
+  return UNLHA_ERROR_CANNOT_WRITE;
+}
+
+int Destination::stage(std::time_t mtime, const Producer& produce, const std::string& name,
+                       std::string& staged, std::string& reason) {
+  if (const int error = openStaging(reason)) return error;
+  staged = std::to_string(m_stagedCounter++);
+  const std::wstring path = m_stagingPath + L"\\" + widen(staged);
+  UniqueHandle out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out.valid()) {
+    reason = because("cannot create file", name);
+    return UNLHA_ERROR_CANNOT_WRITE;
+  }
+  m_staged.push_back(staged);
+  int error =
+      produce([&](const void* data, size_t size) { return writeAll(out.get(), data, size); });
+  if (error == UNLHA_ERROR_CANNOT_WRITE) reason = because("cannot write file", name);
+  if (error == 0 && mtime != 0) {
+    const FILETIME written = fileTimeOf(mtime);
+    ::SetFileTime(out.get(), nullptr, nullptr, &written);  // a courtesy: failure ignored
+  }
+  if (!out.close() && error == 0) {
+    reason = because("cannot write file", name);
+    error = UNLHA_ERROR_CANNOT_WRITE;
+  }
+  if (error != 0) {
+    ::DeleteFileW(path.c_str());
+    m_staged.pop_back();
+  }
+  return error;
+}
+
+int Destination::place(const std::string& staged, const std::vector<std::string>& parts,
+                       std::string& reason) {
   if (parts.empty()) {
     reason = "no file name";
     return UNLHA_ERROR_UNSAFE_PATH;
   }
   std::wstring folderPath;
   std::string key;
-  if (const int error = openFolders(parts, parts.size() - 1, folderPath, key, reason)) return error;
+  if (const int error = openFolders(parts, parts.size() - 1, folderPath, key, reason)) {
+    return error;
+  }
   Folder& here = folder(key, folderPath);
   const std::string target = here.find(parts.back()).value_or(parts.back());
   const std::wstring targetPath = folderPath + L"\\" + widen(target);
@@ -184,36 +254,32 @@ int Destination::writeFile(const std::vector<std::string>& parts, std::time_t mt
       return UNLHA_ERROR_READ_ONLY;
     }
   }
-
-  const std::wstring temp = folderPath + L"\\.unlha32-" + std::to_wstring(::GetCurrentProcessId()) +
-                            L"-" + std::to_wstring(++m_tempCounter) + L".tmp";
-  UniqueHandle out(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!out.valid()) {
-    reason = because("cannot create file", target);
+  const std::wstring stagedPath = m_stagingPath + L"\\" + widen(staged);
+  if (!::MoveFileExW(stagedPath.c_str(), targetPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    reason = because("cannot write file", target);
     return UNLHA_ERROR_CANNOT_WRITE;
   }
-  int error =
-      produce([&](const void* data, size_t size) { return writeAll(out.get(), data, size); });
-  if (error == UNLHA_ERROR_CANNOT_WRITE) reason = because("cannot write file", target);
-  if (error == 0 && mtime != 0) {
-    const FILETIME written = fileTimeOf(mtime);
-    ::SetFileTime(out.get(), nullptr, nullptr, &written);  // a courtesy: its failure is ignored
-  }
-  if (!out.close() && error == 0) {
-    reason = because("cannot write file", target);
-    error = UNLHA_ERROR_CANNOT_WRITE;
-  }
-  if (error == 0 && !::MoveFileExW(temp.c_str(), targetPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    reason = because("cannot replace file", target);
-    error = UNLHA_ERROR_CANNOT_WRITE;
-  }
-  if (error != 0) {
-    ::DeleteFileW(temp.c_str());
-    return error;
-  }
+  std::erase(m_staged, staged);
   here.add(target);
   return 0;
+}
+
+void Destination::finish() {
+  if (m_stagingPath.empty()) return;
+  for (const std::string& name : m_staged) {
+    ::DeleteFileW((m_stagingPath + L"\\" + widen(name)).c_str());
+  }
+  m_staged.clear();
+  ::RemoveDirectoryW(m_stagingPath.c_str());
+  m_stagingPath.clear();
+  m_stagingName.clear();
+}
+
+void Destination::discard() {
+  finish();
+  // Innermost first; a folder that is not empty (someone else's) stays.
+  for (const std::wstring& folder : m_created) ::RemoveDirectoryW(folder.c_str());
+  m_created.clear();
 }
 
 }  // namespace unlha
