@@ -27,3 +27,4 @@ function(brevan_wine_test name)
 endfunction()
 
 add_subdirectory(tests/win32)
+include(${CMAKE_SOURCE_DIR}/cmake/windows-release.cmake)
