@@ -31,8 +31,11 @@ echo "== win64: build"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
 echo "== win64: tests under Wine"
+# The window's suites need a display, known before the prefix starts: a private Xvfb.
+source scripts/xdrive.sh
+xdrive_start_display
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/brevan-wine.XXXXXX")
-trap 'bash scripts/wine-prefix.sh remove "$prefix"' EXIT
+trap 'bash scripts/wine-prefix.sh remove "$prefix"; kill "$XDRIVE_XVFB_PID" 2>/dev/null || true' EXIT
 bash scripts/wine-prefix.sh create "$prefix"
 WINEPREFIX=$prefix WINEDEBUG=-all ctest --preset win64 -j "$jobs" --timeout 300
 echo "== Windows part: $((SECONDS - windows_start)) s"

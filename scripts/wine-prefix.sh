@@ -2,8 +2,10 @@
 # A throw-away Wine prefix for the Windows suites, the demo and the end-to-end test.
 #   wine-prefix.sh create <folder>   makes the prefix, starts its server and warms it up
 #   wine-prefix.sh remove <folder>   stops its server and deletes the folder
-# Callers then run programs with WINEPREFIX=<folder> WINEDEBUG=-all. Only the 64-bit Wine runs
-# here (wine32 cannot start on this kind of machine), so only x86_64 programs are run.
+# Callers then run programs with WINEPREFIX=<folder> WINEDEBUG=-all. A program that shows
+# windows needs DISPLAY set before create: the prefix's services take the display they start
+# with. Only the 64-bit Wine runs here (wine32 cannot start on this kind of machine), so only
+# x86_64 programs are run.
 set -euo pipefail
 wine=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver64
