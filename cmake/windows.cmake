@@ -8,7 +8,11 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
+# Programs, libraries and suites side by side: the program finds UNLHA32.DLL beside itself.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 add_subdirectory(platform/win32)
+add_subdirectory(unlha32)
 
 # brevan_wine_test(name sources... LIBS libs...): one GoogleTest program, run as one CTest test
 # through the emulator (Wine) with the prefix the test command prepared.
@@ -23,3 +27,4 @@ function(brevan_wine_test name)
 endfunction()
 
 add_subdirectory(tests/win32)
+include(${CMAKE_SOURCE_DIR}/cmake/windows-release.cmake)
