@@ -3,13 +3,13 @@
 
 #include <stdexcept>
 
-#include "app/Standards.h"
+#include "app/WindowDesign.h"
 
 namespace test {
 
 FakeView::FakeView() {
   // The check list's design-time items; the window logic never adds any.
-  items.assign(app::kStandards.begin(), app::kStandards.end());
+  items.assign(app::kMainForm.checkList.items.begin(), app::kMainForm.checkList.items.end());
   checks.assign(items.size(), false);
 }
 
