@@ -2,22 +2,12 @@
 #include "platform/win32/BodyFile_win32.h"
 
 #include <atomic>
-#include <optional>
+
+#include "platform/win32/WideText.h"
 
 namespace platform::win32 {
 
 namespace {
-
-std::optional<std::wstring> widen(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int inLength = static_cast<int>(utf8.size());
-  const int length =
-      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLength, nullptr, 0);
-  if (length <= 0) return std::nullopt;
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLength, wide.data(), length);
-  return wide;
-}
 
 int lastErrorCode() {
   const DWORD error = ::GetLastError();
@@ -34,9 +24,9 @@ BodyFile::~BodyFile() {
 Status BodyFile::open(const std::string& target) {
   if (m_state == State::kWriting) discard();
   m_state = State::kIdle;
-  const auto wide = widen(target);
-  if (!wide || wide->empty()) return Status::failure(kErrorInvalidName);
-  const DWORD attributes = ::GetFileAttributesW(wide->c_str());
+  const std::wstring wide = widen(target);
+  if (wide.empty()) return Status::failure(kErrorInvalidName);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     // A read-only file is not replaced, as the program's own copies never replace one.
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
@@ -45,8 +35,8 @@ Status BodyFile::open(const std::string& target) {
   } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
     return Status::failure(lastErrorCode());
   }
-  const size_t slash = wide->find_last_of(L"\\/");
-  const std::wstring folder = slash == std::wstring::npos ? L"." : wide->substr(0, slash);
+  const size_t slash = wide.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"." : wide.substr(0, slash);
   // A name of its own in the same folder, so the final rename stays on one volume.
   static std::atomic<unsigned> serial{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -58,7 +48,7 @@ Status BodyFile::open(const std::string& target) {
     if (file != INVALID_HANDLE_VALUE) {
       m_file = file;
       m_temp = temp;
-      m_target = *wide;
+      m_target = wide;
       m_state = State::kWriting;
       return Status::success();
     }

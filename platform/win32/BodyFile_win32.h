@@ -20,8 +20,8 @@ class BodyFile {
   BodyFile& operator=(const BodyFile&) = delete;
 
   // Prepares the body of `target` (a Windows path, UTF-8). Fails with the system's code: 3 when
-  // its folder or drive is missing, 5 when the target is read-only or a folder, 123 for a name
-  // that is not UTF-8; nothing is touched then.
+  // its folder or drive is missing, 5 when the target is read-only or a folder, 123 for an empty
+  // name; nothing is touched then.
   Status open(const std::string& target);
   // Appends bytes; fails with 112 when the disk is full, the system's code otherwise.
   Status write(const char* data, size_t size);

@@ -1,15 +1,11 @@
 // What WinINet needs to know about one request, taken from the URL.
 #include "platform/win32/HttpRequestTarget_win32.h"
 
-#include <windows.h>
-
 #include <algorithm>
 
 namespace platform::win32 {
 
 namespace {
-
-constexpr UINT kCodePage932 = 932;
 
 bool startsWithNoCase(const std::string& text, const char* prefix) {
   for (size_t i = 0; prefix[i] != '\0'; ++i) {
@@ -18,26 +14,6 @@ bool startsWithNoCase(const std::string& text, const char* prefix) {
     if (c != prefix[i]) return false;
   }
   return true;
-}
-
-// UTF-8 to CP932 bytes; nullopt when the text is not UTF-8 or has a character CP932 lacks.
-std::optional<std::string> toCp932(const std::string& utf8) {
-  if (utf8.empty()) return std::string();
-  const int inLength = static_cast<int>(utf8.size());
-  const int wideLength =
-      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLength, nullptr, 0);
-  if (wideLength <= 0) return std::nullopt;
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLength, wide.data(),
-                        wideLength);
-  BOOL lossy = FALSE;
-  const int length = ::WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                           wideLength, nullptr, 0, nullptr, &lossy);
-  if (length <= 0 || lossy) return std::nullopt;
-  std::string bytes(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, bytes.data(),
-                        length, nullptr, nullptr);
-  return bytes;
 }
 
 std::optional<uint16_t> parsePort(const std::string& digits) {
@@ -65,6 +41,7 @@ std::optional<RequestTarget> requestTarget(const std::string& url) {
   } else {
     return std::nullopt;
   }
+  // No CP932 trail byte looks like '/', '?', '#' or ':', so the bytes split as the text would.
   const size_t authorityEnd = std::min(url.find_first_of("/?#", start), url.size());
   std::string authority = url.substr(start, authorityEnd - start);
   std::string port;
@@ -92,13 +69,11 @@ std::optional<RequestTarget> requestTarget(const std::string& url) {
   }
   std::string object = url.substr(authorityEnd, url.find('#', authorityEnd) - authorityEnd);
   if (object.empty() || object.front() == '?') object.insert(0, "/");
-  const auto bytes = toCp932(object);
-  if (!bytes) return std::nullopt;
   // Bytes of the code page go raw. A backslash is escaped: it is the trail byte of characters
   // such as 表 and ソ, and WinINet may take it for a path separator (Wine turns it into '/').
   // Blanks and control bytes cannot stand in a request line.
   static constexpr char kHex[] = "0123456789ABCDEF";
-  for (const char c : *bytes) {
+  for (const char c : object) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte == '\\' || byte <= 0x20 || byte == 0x7F) {
       t.object += '%';

@@ -17,10 +17,8 @@ struct RequestTarget {
   std::string object;
 };
 
-// Splits an absolute http or https URL (UTF-8) and turns its path into code page 932 bytes with
-// the program's own conversion, so the bytes do not depend on the system's code page. nullopt
-// for anything else: another scheme, no host, a bad port, bytes that are not UTF-8, or a
-// character that code page 932 lacks (it would be sent as '?' and ask for another file).
+// Splits an absolute http or https URL, given as code page 932 bytes; nullopt for anything else:
+// another scheme, no host, a bad port.
 std::optional<RequestTarget> requestTarget(const std::string& url);
 
 // The proxy as WinINet takes it: "host:port", an IPv6 address in brackets, port 0 meaning 80.

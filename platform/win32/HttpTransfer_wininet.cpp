@@ -16,8 +16,8 @@ constexpr std::chrono::milliseconds kWorkerGrace{5000};
 
 }  // namespace
 
-WinInetTransfer::WinInetTransfer(MessagePump& pump, LastError& lastError)
-    : m_pump(pump), m_lastError(lastError) {}
+WinInetTransfer::WinInetTransfer(TextCodec& codec, MessagePump& pump, LastError& lastError)
+    : m_codec(codec), m_pump(pump), m_lastError(lastError) {}
 
 WinInetTransfer::~WinInetTransfer() = default;
 
@@ -44,12 +44,15 @@ void WinInetTransfer::FetchURL(const std::string& url) {
   if (m_proxyPort < 0 || m_proxyPort > 65535) {
     throw EipwHTTP(http::kErrorBadProxyPort, "Invalid proxy port " + std::to_string(m_proxyPort));
   }
-  FetchRequest request;
-  const auto target = requestTarget(url);
-  if (!target) {
-    throw EipwHTTP(http::kErrorBadUrl,
-                   "The URL is not valid or has characters outside code page 932");
+  // Names are sent in the program's code page; a character it lacks would turn into '?', which
+  // starts a query and would ask for another file.
+  const std::string bytes = m_codec.toCp932(url);
+  if (std::count(bytes.begin(), bytes.end(), '?') != std::count(url.begin(), url.end(), '?')) {
+    throw EipwHTTP(http::kErrorBadUrl, "The URL has characters outside code page 932");
   }
+  const auto target = requestTarget(bytes);
+  if (!target) throw EipwHTTP(http::kErrorBadUrl, "The URL is not a valid http address");
+  FetchRequest request;
   request.target = *target;
   if (!m_proxyHost.empty()) request.proxy = proxyText(m_proxyHost, m_proxyPort);
   request.connectTimeoutMs = static_cast<unsigned long>(m_connectTimeout.count());

@@ -9,6 +9,7 @@
 #include "platform/HttpTransfer.h"
 #include "platform/MessagePump.h"
 #include "platform/Status.h"
+#include "platform/TextCodec.h"
 #include "platform/http/TransferFailures.h"
 
 namespace platform::win32 {
@@ -37,9 +38,9 @@ class FetchChannel;
 // raised: every failure is the exception, so the window's box can name the file.
 class WinInetTransfer final : public HttpTransfer {
  public:
-  // pump runs while the transfer waits; lastError receives the Windows code of a local-file
-  // failure.
-  WinInetTransfer(MessagePump& pump, LastError& lastError);
+  // codec turns the URL into CP932 bytes; pump runs while the transfer waits; lastError
+  // receives the Windows code of a local-file failure.
+  WinInetTransfer(TextCodec& codec, MessagePump& pump, LastError& lastError);
   ~WinInetTransfer() override;
   WinInetTransfer(const WinInetTransfer&) = delete;
   WinInetTransfer& operator=(const WinInetTransfer&) = delete;
@@ -75,6 +76,7 @@ class WinInetTransfer final : public HttpTransfer {
   void finish(Fetch& fetch);
   [[noreturn]] void fail(Fetch& fetch, int code, const std::string& description);
 
+  TextCodec& m_codec;
   MessagePump& m_pump;
   LastError& m_lastError;
   HttpTransferEvents* m_events = nullptr;

@@ -11,28 +11,16 @@
 #include <sstream>
 
 #include "platform/win32/HttpTransfer_wininet.h"
+#include "platform/win32/TextCodec_win32.h"
+#include "platform/win32/WideText.h"
 
 namespace {
 
+using platform::win32::narrow;
+using platform::win32::widen;
 using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::StartsWith;
-
-std::wstring wide(const std::string& utf8) {
-  std::wstring w(utf8.size(), L'\0');
-  w.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
-                                                     static_cast<int>(utf8.size()), w.data(),
-                                                     static_cast<int>(w.size()))));
-  return w;
-}
-
-std::string utf8(const std::wstring& w) {
-  std::string s(w.size() * 3, '\0');
-  s.resize(static_cast<size_t>(
-      ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(),
-                            static_cast<int>(s.size()), nullptr, nullptr)));
-  return s;
-}
 
 std::string env(const char* name) {
   const char* value = std::getenv(name);
@@ -40,14 +28,14 @@ std::string env(const char* name) {
 }
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(std::filesystem::path(wide(path)), std::ios::binary);
+  std::ifstream in(std::filesystem::path(widen(path)), std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(std::filesystem::path(wide(path)), std::ios::binary) << bytes;
+  std::ofstream(std::filesystem::path(widen(path)), std::ios::binary) << bytes;
 }
 
 // Bytes that differ from position to position, so a misplaced piece shows.
@@ -102,22 +90,22 @@ class EventLog : public platform::HttpTransferEvents {
 
 class WinInetTransferTest : public ::testing::Test {
  protected:
-  WinInetTransferTest() : m_http(m_pump, m_lastError) {
+  WinInetTransferTest() : m_http(m_codec, m_pump, m_lastError) {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
-    m_work = utf8(temp) + "brevan-http-" + std::to_string(::GetCurrentProcessId()) + "-" +
+    m_work = narrow(temp) + "brevan-http-" + std::to_string(::GetCurrentProcessId()) + "-" +
              std::to_string(++s_serial);
-    ::CreateDirectoryW(wide(m_work).c_str(), nullptr);
-    ::CreateDirectoryW(wide(env("BREVAN_MIRROR_ROOT") + "\\brevan").c_str(), nullptr);
-    ::CreateDirectoryW(wide(env("BREVAN_MIRROR_ROOT") + "\\brevan\\v128").c_str(), nullptr);
+    ::CreateDirectoryW(widen(m_work).c_str(), nullptr);
+    ::CreateDirectoryW(widen(env("BREVAN_MIRROR_ROOT") + "\\brevan").c_str(), nullptr);
+    ::CreateDirectoryW(widen(env("BREVAN_MIRROR_ROOT") + "\\brevan\\v128").c_str(), nullptr);
     m_http.setEvents(&m_log);
     // Short enough that a broken case fails fast, long enough for a loaded machine.
     m_http.setTimeouts(std::chrono::seconds(5), std::chrono::seconds(10));
     m_http.setPollInterval(std::chrono::milliseconds(5));
   }
   ~WinInetTransferTest() override {
-    for (const std::string& name : workFiles()) ::DeleteFileW(wide(m_work + "\\" + name).c_str());
-    ::RemoveDirectoryW(wide(m_work).c_str());
+    for (const std::string& name : workFiles()) ::DeleteFileW(widen(m_work + "\\" + name).c_str());
+    ::RemoveDirectoryW(widen(m_work).c_str());
   }
 
   void publish(const std::string& name, const std::string& bytes) {
@@ -143,10 +131,10 @@ class WinInetTransferTest : public ::testing::Test {
   std::vector<std::string> workFiles() const {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found;
-    const HANDLE find = ::FindFirstFileW(wide(m_work + "\\*").c_str(), &found);
+    const HANDLE find = ::FindFirstFileW(widen(m_work + "\\*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
-      const std::string name = utf8(found.cFileName);
+      const std::string name = narrow(found.cFileName);
       if (name != "." && name != "..") names.push_back(name);
     } while (::FindNextFileW(find, &found));
     ::FindClose(find);
@@ -163,6 +151,7 @@ class WinInetTransferTest : public ::testing::Test {
 
   static inline int s_serial = 0;
   std::string m_work;
+  platform::win32::Cp932Codec m_codec;
   PumpDouble m_pump;
   platform::LastError m_lastError;
   EventLog m_log;
@@ -240,7 +229,7 @@ TEST_F(WinInetTransferTest, ServerFaultsFailAsOnLinuxAndLeaveNoFile) {
     if (message.empty()) {
       EXPECT_TRUE(readFile(local(c.name)) == body);
       EXPECT_THAT(workFiles(), ElementsAre(c.name));
-      ::DeleteFileW(wide(local(c.name)).c_str());
+      ::DeleteFileW(widen(local(c.name)).c_str());
     } else {
       // Nothing that could pass for the downloaded file, not even a temporary.
       EXPECT_THAT(workFiles(), ElementsAre());
@@ -295,7 +284,7 @@ TEST_F(WinInetTransferTest, AbortEndsAFetchAtOnceAlsoFromASilentServer) {
 TEST_F(WinInetTransferTest, RefusedBeforeAnyRequest) {
   publish("a", "x");
   writeFile(local("kept"), "kept");
-  ::SetFileAttributesW(wide(local("kept")).c_str(), FILE_ATTRIBUTE_READONLY);
+  ::SetFileAttributesW(widen(local("kept")).c_str(), FILE_ATTRIBUTE_READONLY);
   struct Case {
     std::string localFile;
     std::string url;
@@ -327,7 +316,7 @@ TEST_F(WinInetTransferTest, RefusedBeforeAnyRequest) {
   }
   EXPECT_THAT(requestLog(), ::testing::Not(::testing::Contains("/brevan/v128/a")));
   EXPECT_EQ(readFile(local("kept")), "kept");
-  ::SetFileAttributesW(wide(local("kept")).c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::SetFileAttributesW(widen(local("kept")).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace
