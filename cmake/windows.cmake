@@ -14,15 +14,21 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_subdirectory(platform/win32)
 add_subdirectory(unlha32)
 
-# brevan_wine_test(name sources... LIBS libs...): one GoogleTest program, run as one CTest test
-# through the emulator (Wine) with the prefix the test command prepared.
+# brevan_wine_test(name sources... LIBS libs... [WRAPPER command...]): one GoogleTest program, run
+# as one CTest test through the emulator (Wine) with the prefix the test command prepared; a
+# WRAPPER command gets the emulator and the program as its last arguments.
 function(brevan_wine_test name)
-  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "LIBS;WRAPPER" ${ARGN})
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   brevan_warnings(${name})
-  add_test(NAME ${name} COMMAND ${name})
+  if(T_WRAPPER)
+    add_test(NAME ${name}
+             COMMAND ${T_WRAPPER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   set_tests_properties(${name} PROPERTIES LABELS win ENVIRONMENT "WINEDEBUG=-all;TZ=Asia/Tokyo")
 endfunction()
 

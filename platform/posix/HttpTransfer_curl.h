@@ -10,6 +10,7 @@
 #include "platform/MessagePump.h"
 #include "platform/Status.h"
 #include "platform/TextCodec.h"
+#include "platform/http/TransferFailures.h"
 #include "platform/posix/MachineFolder.h"
 
 namespace platform::posix {
@@ -28,12 +29,12 @@ void cleanupHttpEngine();
 // 1028 time-out (connect, or no data), 1042 aborted (AbortTransfer, ResetTransfer, or a failing
 // event handler, whose message becomes the description), 1043 bad proxy port, 1056 connection
 // reset, 1093 FetchURL called while one runs.
-inline constexpr int kEngineErrorBase = 1000;
-inline constexpr int kErrorTransferAborted = kEngineErrorBase + 42;
-inline constexpr int kErrorTransferBusy = kEngineErrorBase + 93;
-inline constexpr int kErrorLocalFile = kEngineErrorBase + 23;
-inline constexpr int kErrorTimedOut = kEngineErrorBase + 28;
-inline constexpr int kErrorShortBody = kEngineErrorBase + 18;
+using http::kEngineErrorBase;
+using http::kErrorLocalFile;
+using http::kErrorShortBody;
+using http::kErrorTimedOut;
+using http::kErrorTransferAborted;
+using http::kErrorTransferBusy;
 
 // One request at a time. Connections are kept open between requests (keep-alive) and reused by
 // the next FetchURL of the same component.
