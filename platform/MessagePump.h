@@ -8,7 +8,8 @@ class MessagePump {
   virtual ~MessagePump() = default;
   // Runs every pending message once and returns (Application.ProcessMessages).
   virtual void processMessages() = 0;
-  // Waits until a message arrives or timeoutMs have passed, then runs every pending message.
+  // Waits until a window message arrives or timeoutMs milliseconds pass, then runs every pending
+  // message once.
   virtual void waitMessages(unsigned timeoutMs) = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
@@ -16,7 +17,7 @@
 
 namespace platform::qt {
 
-QtView::QtView() : m_window(std::make_unique<UpdateWindow>()) {}
+QtView::QtView(const WindowDesign& design) : m_window(std::make_unique<UpdateWindow>(design)) {}
 
 QtView::~QtView() {
   // Destroying the window must not reach the logic, which may already be gone.
@@ -25,6 +26,15 @@ QtView::~QtView() {
 }
 
 void QtView::processMessages() { QCoreApplication::processEvents(); }
+
+void QtView::waitMessages(unsigned timeoutMs) {
+  // The timer's own event ends the sleep when no other message comes first.
+  QTimer wake;
+  wake.setSingleShot(true);
+  wake.start(static_cast<int>(std::min(timeoutMs, 1000000u)));
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  QCoreApplication::processEvents();
+}
 
 void QtView::setEvents(ViewEvents* events) { m_window->setEvents(events); }
 
@@ -87,14 +97,16 @@ int QtView::progress() const { return m_window->progressBar()->value(); }
 
 MessageAnswer QtView::messageBox(MessageKind kind, const std::string& title,
                                  const std::string& text, MessageButtons buttons) {
-  const MessageAnswer answer = showMessageBox(m_window.get(), kind, title, text, buttons);
+  const MessageAnswer answer =
+      showMessageBox(m_window.get(), m_window->design().boxButtons, kind, title, text, buttons);
   giveBackActivation();
   return answer;
 }
 
 std::string QtView::inputBox(const std::string& title, const std::string& prompt,
                              const std::string& value) {
-  std::string result = showInputBox(m_window.get(), title, prompt, value);
+  std::string result =
+      showInputBox(m_window.get(), m_window->design().boxButtons, title, prompt, value);
   giveBackActivation();
   return result;
 }

@@ -1,4 +1,4 @@
-// The program's UTF-8 text to and from the UTF-16 of the Windows wide-character calls.
+// UTF-8 (the program's text) <-> UTF-16 (the Windows API's text).
 #pragma once
 
 #include <windows.h>
@@ -8,11 +8,11 @@
 
 namespace platform::win32 {
 
-// Bytes that are not UTF-8 become U+FFFD; never fails.
+// Converts with CP_UTF8; a byte run that is not UTF-8 becomes U+FFFD. Embedded NULs pass.
 std::wstring widen(std::string_view utf8);
-// Lone surrogates become U+FFFD; never fails.
+// Converts with CP_UTF8; a lone surrogate becomes U+FFFD. Embedded NULs pass.
 std::string narrow(std::wstring_view utf16);
-// A window's text (a control's caption), as the program's text.
+// A window's text (caption, label, edit contents) in UTF-8.
 std::string windowText(HWND hwnd);
 
 }  // namespace platform::win32
