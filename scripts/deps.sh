@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fontconfig xvfb xdotool x11-apps x11-utils imagemagick
   mscompress lhasa jlha-utils curl binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  dpkg-dev clang-format ccache
 )
 missing=()
 for p in "${packages[@]}"; do
