@@ -6,6 +6,7 @@
 #include "app/TextRules.h"
 #include "app/Versions.h"
 #include "app/WindowDesign.h"
+#include "platform/AsciiCase.h"
 
 using platform::Control;
 using platform::RegistryRoot;
@@ -31,7 +32,7 @@ void TMainForm::FormCreate() {
   // 1. An earlier update may have registered the program inside OLD_BIN; point it back.
   if (reg.keyExists(RegistryRoot::LocalMachine, kBrevanKey)) {
     if (auto exe = reg.readString(RegistryRoot::LocalMachine, kBrevanKey, "Exename")) {
-      std::string upper = app::upperAscii(*exe);
+      std::string upper = platform::ascii::toUpper(*exe);
       if (size_t pos = upper.find("OLD_BIN\\"); pos != std::string::npos) {
         upper.erase(pos, 8);
         (void)reg.writeString(RegistryRoot::LocalMachine, kBrevanKey, "exename",

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/TextRules.h"
+#include "platform/AsciiCase.h"
 
 namespace install {
 
@@ -39,7 +40,7 @@ constexpr std::string_view kDefaultExtension = ".KOU";
 }  // namespace
 
 std::string RestoreExtension(const std::string& name) {
-  const std::string extension = app::upperAscii(app::extensionOf(name));
+  const std::string extension = platform::ascii::toUpper(app::extensionOf(name));
   for (const auto& [compressed, restored] : kRestored) {
     if (extension == compressed) return app::changeExtension(name, std::string(restored));
   }

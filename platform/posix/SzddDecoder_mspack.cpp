@@ -11,7 +11,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/posix/LzErrno_posix.h"
+#include "platform/posix/FileErrors_posix.h"
+#include "platform/posix/NativeFile_posix.h"
 
 namespace platform::posix {
 
@@ -31,15 +32,9 @@ struct DescriptorFile {
 };
 
 bool flush(DescriptorFile& file) {
-  size_t done = 0;
-  while (done < file.buffer.size()) {
-    ssize_t n = ::write(file.fd, file.buffer.data() + done, file.buffer.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (file.error == 0) file.error = n < 0 ? errno : EIO;
-      return false;
-    }
-    done += static_cast<size_t>(n);
+  if (int error = writeAll(file.fd, file.buffer.data(), file.buffer.size()); error != 0) {
+    if (file.error == 0) file.error = error;
+    return false;
   }
   file.buffer.clear();
   return true;
@@ -112,7 +107,7 @@ void copyBytes(void* from, void* to, size_t bytes) { std::memmove(to, from, byte
 
 }  // namespace
 
-Status decodeSzdd(int input, int output, uint32_t length) {
+Status decodeSzdd(int input, int output, uint32_t length, const std::string& target) {
   DescriptorFile in{input, false, 0, 0, {}, 0};
   DescriptorFile out{output, true, length, 0, {}, 0};
   out.buffer.reserve(kOutputBuffer + 4096);
@@ -131,7 +126,7 @@ Status decodeSzdd(int input, int output, uint32_t length) {
   }
   mspack_destroy_szdd_decompressor(decoder);
 
-  if (out.error != 0) return Status::failure(lzErrorFromErrno(out.error, kErrorWriteFault));
+  if (out.error != 0) return Status::failure(errorFromErrno(out.error, target, kErrorWriteFault));
   if (in.error != 0 || result == MSPACK_ERR_READ) return Status::failure(kErrorReadFault);
   if (result == MSPACK_ERR_NOMEMORY) return Status::failure(kErrorNotEnoughMemory);
   if (result != MSPACK_ERR_OK) return Status::failure(kErrorInvalidData);

@@ -1,6 +1,8 @@
 // Initialisation-file text ("[section]" headers, "key=value" lines) in code page 932 bytes.
 #include "platform/profile/ProfileText.h"
 
+#include "platform/AsciiCase.h"
+
 namespace platform {
 namespace {
 
