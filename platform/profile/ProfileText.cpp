@@ -16,8 +16,6 @@ bool isLead(char c) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 std::string_view trim(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
@@ -135,7 +133,7 @@ bool profileNamesEqual(std::string_view a, std::string_view b) {
     if (isLead(a[i]) && i + 1 < a.size()) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
       ++i;
-    } else if (lowerAscii(a[i]) != lowerAscii(b[i])) {
+    } else if (ascii::toLower(a[i]) != ascii::toLower(b[i])) {
       return false;
     }
   }
