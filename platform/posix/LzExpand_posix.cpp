@@ -70,7 +70,7 @@ Status expandOpen(int input, int output, const std::string& target) {
   const uint32_t length =
       static_cast<uint32_t>(header[10]) | static_cast<uint32_t>(header[11]) << 8 |
       static_cast<uint32_t>(header[12]) << 16 | static_cast<uint32_t>(header[13]) << 24;
-  return decodeSzdd(input, output, length, target);
+  return decodeSzdd(input, output, length);
 }
 
 }  // namespace

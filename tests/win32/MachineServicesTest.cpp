@@ -20,6 +20,7 @@ namespace {
 class IdlePump final : public platform::MessagePump {
  public:
   void processMessages() override {}
+  void waitMessages(unsigned) override {}
 };
 
 TEST(Win32Services, FoldersVersionsLibrariesAndProcessesComeFromTheSystem) {
