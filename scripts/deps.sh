@@ -13,6 +13,8 @@ packages=(
   # present the wine wrapper does not ask for it.
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686 wine64 wine fonts-wine dpkg-dev
+  # The format check of the test command.
+  clang-format
 )
 missing=()
 for p in "${packages[@]}"; do
