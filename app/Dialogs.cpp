@@ -1,13 +1,16 @@
 // The program's message boxes.
 #include "app/Dialogs.h"
 
+#include "app/WindowDesign.h"
+
 namespace app {
 
 using platform::MessageButtons;
 using platform::MessageKind;
 
 void showNotice(platform::View& view, const std::string& text) {
-  (void)view.messageBox(MessageKind::Plain, kWindowCaption, text, MessageButtons::Ok);
+  (void)view.messageBox(MessageKind::Plain, std::string(kMainForm.caption), text,
+                        MessageButtons::Ok);
 }
 
 void showInformation(platform::View& view, const std::string& text) {

@@ -7,9 +7,6 @@
 
 namespace app {
 
-// The window's caption, also the title of plain notices.
-inline constexpr const char* kWindowCaption = "【Brevan】アップデートプログラム";
-
 // A plain notice: no icon, one "OK" button.
 void showNotice(platform::View& view, const std::string& text);
 // An information box (title "情報").

@@ -5,6 +5,7 @@
 #include "app/SettingsFile.h"
 #include "app/TextRules.h"
 #include "app/Versions.h"
+#include "app/WindowDesign.h"
 
 using platform::Control;
 using platform::RegistryRoot;
@@ -48,7 +49,7 @@ void TMainForm::FormCreate() {
   // 3. Window state.
   m_view.setVisible(Control::CancelButton, false);
   m_view.setVisible(Control::DownLoadButton, true);
-  m_view.setClientSize(506, 288);
+  m_view.setClientSize(app::kMainForm.clientWidth, app::kMainForm.clientHeight);
   m_view.setCaption(Control::ProgressLabel, "");
   m_view.setEnabled(Control::DownLoadButton, false);
   ContinueUpdate = true;

@@ -9,3 +9,17 @@ set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
 add_subdirectory(platform/win32)
+
+# brevan_wine_test(name sources... LIBS libs...): one GoogleTest program, run as one CTest test
+# through the emulator (Wine) with the prefix the test command prepared.
+function(brevan_wine_test name)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  brevan_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS win ENVIRONMENT "WINEDEBUG=-all;TZ=Asia/Tokyo")
+endfunction()
+
+add_subdirectory(tests/win32)

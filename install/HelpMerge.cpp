@@ -2,13 +2,15 @@
 #include "install/HelpMerge.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
-#include <variant>
+#include <vector>
 
 #include "app/Errors.h"
 #include "app/TextRules.h"
 #include "install/HelpMergeParser.h"
+#include "install/HexText.h"
 
 namespace install {
 
@@ -48,13 +50,6 @@ std::string quoteText(platform::TextCodec& codec, std::string_view cp932) {
   return out;
 }
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // The block's path as a Windows path below the help folder ('/' taken as '\'), or nullopt
 // when it would name the folder itself or anything outside it: an absolute path, a drive or
 // stream (':'), a component that Windows reads as "." or ".." (dots and blanks only), or a
@@ -82,51 +77,125 @@ bool isTextPage(const std::string& fileName) {
   return extension == ".HTM" || extension == ".CSS" || extension == ".JS" || extension == ".HTML";
 }
 
-std::string joinLines(const std::vector<std::string_view>& lines) {
-  size_t size = 0;
-  for (auto line : lines) size += line.size() + 2;
-  std::string text;
-  text.reserve(size);
-  for (auto line : lines) {
-    text += line;
-    text += "\r\n";
-  }
-  return text;
-}
+// Longest run of bytes held before it is written.
+constexpr size_t kWriteBuffer = 256 * 1024;
 
-void writeBlock(platform::FileSystem& files, platform::TextCodec& codec, const std::string& folder,
-                const HelpBlock& block) {
-  auto relative = pathInsideFolder(codec.fromCp932(std::string(block.path)));
-  if (!relative) return;  // would land outside the help folder
-  const std::string fileName = folder + *relative;
-  if (!files.createFolders(app::withoutBackslash(app::folderPart(fileName)))) return;
-  if (isTextPage(fileName)) {
-    if (!files.writeFile(fileName, joinLines(block.lines))) {
+// Writes the blocks as they are read: a block's data goes to a scratch file in the help
+// folder, which takes the place of the block's file when its end marker is reached, and is
+// removed when the block is dropped.
+class BlockWriter final : public HelpMergeSink {
+ public:
+  BlockWriter(platform::FileSystem& files, platform::TextCodec& codec, platform::MessagePump& pump,
+              std::string folder)
+      : m_files(files),
+        m_codec(codec),
+        m_pump(pump),
+        m_folder(std::move(folder)),
+        m_scratch(m_folder + "~MERGE~.TMP") {}
+  ~BlockWriter() override { dropScratch(); }
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
+
+  void blockPath(std::string_view path) override {
+    dropScratch();
+    m_relative = pathInsideFolder(m_codec.fromCp932(std::string(path)));
+    if (!m_relative) return;  // would land outside the help folder
+    m_text = isTextPage(*m_relative);
+    m_hex = HexDecoder();
+    m_failed = false;
+    m_buffer.clear();
+    if (m_files.createFolders(app::withoutBackslash(m_folder))) {
+      m_out = m_files.createForWriting(m_scratch);
+    }
+    m_scratchMade = m_out != nullptr;
+    m_failed = m_out == nullptr;
+  }
+
+  void blockContent(std::string_view bytes) override {
+    if (!m_out || m_failed) return;
+    if (m_text) {
+      m_buffer += bytes;
+    } else if (!m_hex.failed()) {
+      m_hex.feed(bytes, m_buffer);
+    }
+    if (m_buffer.size() >= kWriteBuffer) flush();
+  }
+
+  void blockEnd(uint32_t dosTime) override {
+    if (m_relative) place(m_folder + *m_relative, dosTime);
+    m_relative.reset();
+    m_pump.processMessages();
+  }
+
+  void blockDropped() override {
+    dropScratch();
+    m_relative.reset();
+  }
+
+  void badTime(std::string_view line) override {
+    dropScratch();
+    throw BrevanError("'" + quoteText(m_codec, line) + "' は整数ではありません");
+  }
+
+ private:
+  void flush() {
+    if (!m_buffer.empty() && m_out && !m_failed) {
+      m_failed = !m_out->write(m_buffer.data(), m_buffer.size()).ok();
+    }
+    m_buffer.clear();
+  }
+
+  void place(const std::string& fileName, uint32_t dosTime) {
+    if (!m_files.createFolders(app::withoutBackslash(app::folderPart(fileName)))) {
+      dropScratch();
+      return;
+    }
+    if (!m_text && m_hex.failed()) {
+      dropScratch();
+      throw BrevanError("'" + quoteBytes(m_hex.badPair()) + "' は有効な16進数ではありません");
+    }
+    flush();
+    if (m_out && !m_failed) m_failed = !m_out->close().ok();
+    m_out.reset();
+    // An existing file is replaced unless it is read-only.
+    if (m_failed || (m_files.fileExists(fileName) && !m_files.deleteFile(fileName)) ||
+        !m_files.moveFile(m_scratch, fileName)) {
+      dropScratch();
       throw BrevanError("ファイル \"" + fileName + "\" を作成できません。");
     }
-  } else {
-    HexTextToFile(files, joinLines(block.lines), fileName);
+    m_scratchMade = false;
+    (void)m_files.setDosTime(fileName, dosTime);  // an invalid stamp is ignored
   }
-  if (files.fileExists(fileName)) {
-    (void)files.setDosTime(fileName, block.dosTime);  // an invalid stamp is ignored
+
+  void dropScratch() {
+    m_out.reset();
+    if (!m_scratchMade) return;
+    m_scratchMade = false;
+    (void)m_files.deleteFile(m_scratch);  // a scratch file left over is harmless
   }
-}
+
+  platform::FileSystem& m_files;
+  platform::TextCodec& m_codec;
+  platform::MessagePump& m_pump;
+  const std::string m_folder;
+  const std::string m_scratch;
+  std::optional<std::string> m_relative;  // the open block's file below the folder
+  std::unique_ptr<platform::FileWriter> m_out;
+  bool m_scratchMade = false;
+  bool m_text = false;
+  bool m_failed = false;
+  HexDecoder m_hex;
+  std::string m_buffer;
+};
 
 }  // namespace
 
 void HexTextToFile(platform::FileSystem& files, const std::string& HexText,
                    const std::string& FileName) {
-  std::string_view text(HexText);
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-  std::string bytes(text.size() / 2, '\0');
-  for (size_t k = 0; k < bytes.size(); ++k) {
-    const int high = hexDigit(text[2 * k]);
-    const int low = hexDigit(text[2 * k + 1]);
-    if (high < 0 || low < 0) {
-      throw BrevanError("'" + quoteBytes(text.substr(2 * k, 2)) + "' は有効な16進数ではありません");
-    }
-    bytes[k] = static_cast<char>(high << 4 | low);
+  HexDecoder decoder;
+  std::string bytes;
+  if (!decoder.feed(HexText, bytes)) {
+    throw BrevanError("'" + quoteBytes(decoder.badPair()) + "' は有効な16進数ではありません");
   }
   if (!files.writeFile(FileName, bytes)) {
     throw BrevanError("ファイル \"" + FileName + "\" を作成できません。");
@@ -136,17 +205,18 @@ void HexTextToFile(platform::FileSystem& files, const std::string& HexText,
 bool MergeHelpFile(platform::FileSystem& files, platform::TextCodec& codec,
                    platform::MessagePump& pump, const std::string& SourceFile,
                    const std::string& HelpFolder) {
-  const std::string folder = app::withBackslash(HelpFolder);
-  const std::optional<std::string> bytes = files.readFile(SourceFile);
-  if (!bytes) throw BrevanError("ファイル \"" + SourceFile + "\" を開けません。");
-  HelpMergeParser parser(*bytes);
-  while (auto item = parser.next()) {
-    if (const auto* bad = std::get_if<HelpBadTime>(&*item)) {
-      throw BrevanError("'" + quoteText(codec, bad->line) + "' は整数ではありません");
-    }
-    writeBlock(files, codec, folder, std::get<HelpBlock>(*item));
-    pump.processMessages();
+  const auto in = files.openForReading(SourceFile);
+  if (!in) throw BrevanError("ファイル \"" + SourceFile + "\" を開けません。");
+  BlockWriter writer(files, codec, pump, app::withBackslash(HelpFolder));
+  HelpMergeReader reader(writer);
+  std::vector<char> buffer(kWriteBuffer);
+  for (;;) {
+    const auto got = in->read(buffer.data(), buffer.size());
+    if (!got) throw BrevanError("ファイル \"" + SourceFile + "\" を開けません。");
+    if (*got == 0) break;
+    if (!reader.feed(std::string_view(buffer.data(), *got))) return true;
   }
+  reader.finish();
   return true;
 }
 

@@ -1,64 +1,117 @@
 // Reading of the help merge file, line by line, with the block rules of the merge.
 #include "install/HelpMergeParser.h"
 
-#include <utility>
+#include <algorithm>
 
 namespace install {
+namespace {
 
-std::optional<std::string_view> HelpMergeParser::nextLine() {
-  if (m_pos >= m_bytes.size()) return std::nullopt;
-  size_t end = m_bytes.find_first_of("\r\n", m_pos);
-  if (end == std::string_view::npos) end = m_bytes.size();
-  std::string_view line = m_bytes.substr(m_pos, end - m_pos);
-  m_pos = end;
-  if (m_pos < m_bytes.size()) {
+// A line longer than this is no marker.
+constexpr size_t kMarkerLength = std::max(kHelpFileStart.size(), kHelpFileEnd.size());
+
+}  // namespace
+
+bool HelpMergeReader::feed(std::string_view bytes) {
+  if (m_finished) return false;
+  size_t pos = 0;
+  if (m_afterCr) {
+    m_afterCr = false;
+    if (!bytes.empty() && bytes[0] == '\n') pos = 1;
+  }
+  while (pos < bytes.size() && !m_finished) {
+    const size_t end = bytes.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      take(bytes.substr(pos));
+      break;
+    }
+    take(bytes.substr(pos, end - pos));
+    endLine();
+    pos = end + 1;
     // CR LF is one line end; a lone CR or LF is one too.
-    const bool cr = m_bytes[m_pos] == '\r';
-    ++m_pos;
-    if (cr && m_pos < m_bytes.size() && m_bytes[m_pos] == '\n') ++m_pos;
-  }
-  return line;
-}
-
-std::optional<HelpMergeItem> HelpMergeParser::next() {
-  if (m_finished) return std::nullopt;
-  while (auto line = nextLine()) {
-    const size_t i = m_index++;
-    if (*line == kHelpFileStart) {
-      // A new start discards an open block; the time stamp read for it stays in force.
-      m_start = i;
-      m_path.reset();
-      m_lines.clear();
-      continue;
-    }
-    if (*line != kHelpFileEnd) {
-      if (m_start && i == *m_start + 1) {
-        m_path = *line;
-      } else if (m_start && i == *m_start + 2) {
-        auto time = readDosTime(*line);
-        if (!time) {
-          m_finished = true;
-          return HelpBadTime{*line};
-        }
-        m_dosTime = *time;
-      } else if (m_start && m_path) {
-        m_lines.push_back(*line);
+    if (bytes[end] == '\r') {
+      if (pos == bytes.size()) {
+        m_afterCr = true;
+      } else if (bytes[pos] == '\n') {
+        ++pos;
       }
-      continue;
     }
-    std::optional<HelpMergeItem> block;
-    if (m_start && m_path) block = HelpBlock{*m_path, m_dosTime, std::move(m_lines)};
-    m_start.reset();
-    m_path.reset();
-    m_dosTime = 0;
-    m_lines = {};
-    if (block) return block;
   }
-  m_finished = true;
-  return std::nullopt;
+  return !m_finished;
 }
 
-std::optional<uint32_t> HelpMergeParser::readDosTime(std::string_view line) {
+void HelpMergeReader::finish() {
+  if (m_finished) return;
+  if (m_lineStarted) endLine();
+  if (m_finished) return;
+  m_finished = true;
+  if (m_start && m_path) m_sink.blockDropped();
+}
+
+void HelpMergeReader::take(std::string_view piece) {
+  if (piece.empty()) return;
+  m_lineStarted = true;
+  if (m_streaming) {
+    m_sink.blockContent(piece);
+    return;
+  }
+  const size_t room = kHelpLineLimit - m_line.size();
+  if (piece.size() > room) m_overlong = true;
+  m_line.append(piece.substr(0, std::min(room, piece.size())));
+  if (m_line.size() > kMarkerLength && inContent()) {
+    // Too long for a marker: content, handed on now rather than held.
+    m_sink.blockContent(m_line);
+    if (m_overlong) m_sink.blockContent(piece.substr(room));
+    m_line.clear();
+    m_overlong = false;
+    m_streaming = true;
+  }
+}
+
+void HelpMergeReader::endLine() {
+  const size_t i = m_index++;
+  const bool streamed = m_streaming;
+  const bool overlong = m_overlong;
+  m_streaming = m_overlong = m_lineStarted = false;
+  // The finished line moves aside, so both buffers keep their room.
+  m_done.swap(m_line);
+  m_line.clear();
+  const std::string& line = m_done;
+  if (streamed) {
+    m_sink.blockContent("\r\n");
+    return;
+  }
+  if (line == kHelpFileStart) {
+    // A new start drops an open block; the time stamp read for it stays in force.
+    if (m_start && m_path) m_sink.blockDropped();
+    m_start = i;
+    m_path = false;
+    return;
+  }
+  if (line != kHelpFileEnd) {
+    if (m_start && i == *m_start + 1) {
+      m_path = true;
+      m_sink.blockPath(overlong ? std::string_view() : std::string_view(line));
+    } else if (m_start && i == *m_start + 2) {
+      const auto time = overlong ? std::nullopt : readDosTime(line);
+      if (!time) {
+        m_finished = true;
+        m_sink.badTime(line);
+        return;
+      }
+      m_dosTime = *time;
+    } else if (m_start && m_path) {
+      m_sink.blockContent(line);
+      m_sink.blockContent("\r\n");
+    }
+    return;
+  }
+  if (m_start && m_path) m_sink.blockEnd(m_dosTime);
+  m_start.reset();
+  m_path = false;
+  m_dosTime = 0;
+}
+
+std::optional<uint32_t> HelpMergeReader::readDosTime(std::string_view line) {
   size_t k = 0;
   while (k < line.size() && (line[k] == ' ' || line[k] == '\t')) ++k;
   bool negative = false;

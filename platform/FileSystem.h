@@ -1,7 +1,9 @@
 // Files and folders addressed by Windows paths ("C:\VALTERN\BREVAN\PICTDESK.EXE", UTF-8).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +28,22 @@ struct FindEntry {
   uint32_t attributes = 0;
   uint64_t size = 0;
   bool isFolder() const { return (attributes & kAttrDirectory) != 0; }
+};
+
+// A file read from start to end in pieces.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  // Up to size bytes into buffer: their count, 0 at the end, nullopt on a read failure.
+  virtual std::optional<size_t> read(char* buffer, size_t size) = 0;
+};
+
+// A new file written in pieces; it is complete only when close() succeeds.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  virtual Status write(const char* data, size_t size) = 0;
+  virtual Status close() = 0;
 };
 
 // Names are looked up without regard to ASCII letter case; a new entry keeps the case it was
@@ -71,6 +89,18 @@ class FileSystem {
   virtual std::optional<std::string> readFile(const std::string& path) = 0;
   // Creates or replaces a file with the given bytes.
   virtual Status writeFile(const std::string& path, const std::string& bytes) = 0;
+  // The file opened for reading in pieces; nullptr when it cannot be opened. This fallback
+  // holds the whole file; backends stream from the disk.
+  virtual std::unique_ptr<FileReader> openForReading(const std::string& path) {
+    auto bytes = readFile(path);
+    if (!bytes) return nullptr;
+    return std::make_unique<WholeFileReader>(std::move(*bytes));
+  }
+  // Creates or replaces a file to be written in pieces; nullptr when it cannot be created.
+  // This fallback holds the bytes until close(); backends write to the disk as they come.
+  virtual std::unique_ptr<FileWriter> createForWriting(const std::string& path) {
+    return std::make_unique<WholeFileWriter>(*this, path);
+  }
   // Writes beside the file and renames over it, so the file is never left half written.
   virtual Status replaceFileAtomically(const std::string& path, const std::string& bytes) = 0;
   // Sets the last-write time from a DOS date (high 16 bits) and time (low 16 bits), local time.
@@ -79,6 +109,36 @@ class FileSystem {
 
   // Absolute form of a path with "." and ".." resolved (GetFullPathName).
   virtual std::string fullPath(const std::string& path) = 0;
+
+ private:
+  class WholeFileReader final : public FileReader {
+   public:
+    explicit WholeFileReader(std::string bytes) : m_bytes(std::move(bytes)) {}
+    std::optional<size_t> read(char* buffer, size_t size) override {
+      const size_t n = m_bytes.copy(buffer, size, m_pos);
+      m_pos += n;
+      return n;
+    }
+
+   private:
+    std::string m_bytes;
+    size_t m_pos = 0;
+  };
+  class WholeFileWriter final : public FileWriter {
+   public:
+    WholeFileWriter(FileSystem& files, std::string path)
+        : m_files(files), m_path(std::move(path)) {}
+    Status write(const char* data, size_t size) override {
+      m_bytes.append(data, size);
+      return Status::success();
+    }
+    Status close() override { return m_files.writeFile(m_path, m_bytes); }
+
+   private:
+    FileSystem& m_files;
+    std::string m_path;
+    std::string m_bytes;
+  };
 };
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/ProgramEntry.h"
+#include "app/WindowDesign.h"
 #include "install/LhaBinding.h"
 #include "platform/posix/HttpTransfer_curl.h"
 #include "platform/posix/MachineFolder.h"
@@ -30,14 +31,15 @@ int main(int argc, char** argv) {
   platform::posix::initHttpEngine();
   int status = 0;
   {
-    platform::qt::QtView view;
+    platform::qt::QtView view(app::kMainForm);
     platform::posix::PosixMachine machine(platform::posix::MachineFolder::defaultPrefix(), folder,
                                           view);
     // The archive library is bound before the window exists and freed after it has gone.
-    LhaBinding lha(machine.libraries(), [&view](const std::string& caption, const std::string& text) {
-      (void)view.messageBox(platform::MessageKind::Error, caption, text,
-                            platform::MessageButtons::Ok);
-    });
+    LhaBinding lha(machine.libraries(),
+                   [&view](const std::string& caption, const std::string& text) {
+                     (void)view.messageBox(platform::MessageKind::Error, caption, text,
+                                           platform::MessageButtons::Ok);
+                   });
     status = app::RunProgram(view, machine.services(), &lha);
   }
   platform::posix::cleanupHttpEngine();

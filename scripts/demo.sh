@@ -100,7 +100,7 @@ fail() {
 }
 
 # 1. The notice of the start-up, before the window shows.
-notice=$(xdrive_wait_window "^【Brevan】アップデートプログラム$" 30) || fail "no start-up notice"
+notice=$(xdrive_wait_window "^${XDRIVE_CAPTION}\$" 30) || fail "no start-up notice"
 xdrive_shot "$out/1-notice.png" "$notice"
 xdrive_key "$notice" Return
 

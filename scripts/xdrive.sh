@@ -3,7 +3,9 @@
 
 # The update window's client area is 506 x 288; the menu bar sits above it in the same X window.
 XDRIVE_CLIENT_HEIGHT=288
-XDRIVE_CAPTION="【Brevan】アップデートプログラム"
+# The caption comes from the window's design table, its one home.
+XDRIVE_CAPTION=$(sed -n 's/^ *\.caption = "\(.*\)",$/\1/p' \
+  "$(dirname "${BASH_SOURCE[0]}")/../app/WindowDesign.h")
 
 # Starts Xvfb on a free display (Xvfb picks it: no race with other servers), exports DISPLAY,
 # sets XDRIVE_XVFB_PID.

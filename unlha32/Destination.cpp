@@ -82,20 +82,32 @@ struct Destination::Folder {
 };
 
 std::unique_ptr<Destination> Destination::open(const std::string& nativeFolder, int& error) {
+  std::vector<std::string> created;
   std::error_code ec;
+  for (std::filesystem::path p = std::filesystem::path(nativeFolder).lexically_normal();
+       !p.empty() && !std::filesystem::exists(std::filesystem::symlink_status(p, ec));
+       p = p.parent_path()) {
+    if (p.has_filename()) created.push_back(p.string());
+    if (p == p.parent_path()) break;
+  }
   std::filesystem::create_directories(nativeFolder, ec);
   const int fd = ::open(nativeFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
+    for (const std::string& folder : created) ::rmdir(folder.c_str());
     error = UNLHA_ERROR_MAKEDIRECTORY;
     return nullptr;
   }
   error = 0;
-  return std::unique_ptr<Destination>(new Destination(fd));
+  return std::unique_ptr<Destination>(new Destination(fd, std::move(created)));
 }
 
-Destination::Destination(int fd) : m_fd(fd) {}
+Destination::Destination(int fd, std::vector<std::string> created)
+    : m_fd(fd), m_created(std::move(created)) {}
 
-Destination::~Destination() { ::close(m_fd); }
+Destination::~Destination() {
+  finish();
+  ::close(m_fd);
+}
 
 Destination::Folder& Destination::folder(const std::string& key, int fd) {
   auto& slot = m_folders[key];
@@ -109,7 +121,7 @@ Destination::Folder& Destination::folder(const std::string& key, int fd) {
   }
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name != "." && name != "..") slot->add(name);
+    if (name != "." && name != ".." && !(key.empty() && name == m_stagingName)) slot->add(name);
   }
   ::closedir(dir);
   return *slot;
@@ -127,6 +139,10 @@ int Destination::openFolders(const std::vector<std::string>& parts, size_t count
     Folder& here = folder(key, current.get());
     const auto found = here.find(parts[i]);
     const std::string name = found.value_or(parts[i]);
+    if (i == 0 && !m_stagingName.empty() && foldCase(name) == foldCase(m_stagingName)) {
+      reason = "reserved name: " + name;
+      return UNLHA_ERROR_UNSAFE_PATH;
+    }
     if (!found) {
       if (::mkdirat(current.get(), name.c_str(), 0777) != 0 && errno != EEXIST) {
         reason = because("cannot create folder", name);
@@ -162,8 +178,58 @@ int Destination::makeFolders(const std::vector<std::string>& parts, std::string&
   return error;
 }
 
-int Destination::writeFile(const std::vector<std::string>& parts, std::time_t mtime,
-                           const Producer& produce, std::string& reason) {
+int Destination::openStaging(std::string& reason) {
+  if (m_stagingFd >= 0) return 0;
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    const std::string name =
+        ".unlha32-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part";
+    if (::mkdirat(m_fd, name.c_str(), 0700) != 0) {
+      if (errno == EEXIST) continue;
+      break;
+    }
+    m_stagingFd = ::openat(m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (m_stagingFd < 0) {
+      ::unlinkat(m_fd, name.c_str(), AT_REMOVEDIR);
+      break;
+    }
+    m_stagingName = name;
+    return 0;
+  }
+  reason = because("cannot create folder", "staging folder");
+  return UNLHA_ERROR_CANNOT_WRITE;
+}
+
+int Destination::stage(std::time_t mtime, const Producer& produce, const std::string& name,
+                       std::string& staged, std::string& reason) {
+  if (const int error = openStaging(reason)) return error;
+  staged = std::to_string(m_stagedCounter++);
+  UniqueFd out(::openat(m_stagingFd, staged.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (out.get() < 0) {
+    reason = because("cannot create file", name);
+    return UNLHA_ERROR_CANNOT_WRITE;
+  }
+  m_staged.push_back(staged);
+  int error =
+      produce([&](const void* data, size_t size) { return writeAll(out.get(), data, size); });
+  if (error == UNLHA_ERROR_CANNOT_WRITE) reason = because("cannot write file", name);
+  if (error == 0 && mtime != 0) {
+    const struct timespec times[2] = {{0, UTIME_NOW}, {mtime, 0}};
+    ::futimens(out.get(), times);  // the time stamp is a courtesy: its failure is ignored
+  }
+  if (::close(out.release()) != 0 && error == 0) {
+    reason = because("cannot write file", name);
+    error = UNLHA_ERROR_CANNOT_WRITE;
+  }
+  if (error != 0) {
+    ::unlinkat(m_stagingFd, staged.c_str(), 0);
+    m_staged.pop_back();
+  }
+  return error;
+}
+
+int Destination::place(const std::string& staged, const std::vector<std::string>& parts,
+                       std::string& reason) {
   if (parts.empty()) {
     reason = "no file name";
     return UNLHA_ERROR_UNSAFE_PATH;
@@ -191,36 +257,30 @@ int Destination::writeFile(const std::vector<std::string>& parts, std::time_t mt
       return UNLHA_ERROR_READ_ONLY;
     }
   }
-
-  const std::string temp =
-      ".unlha32-" + std::to_string(::getpid()) + "-" + std::to_string(++m_tempCounter) + ".tmp";
-  UniqueFd out(::openat(folderFd.get(), temp.c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (out.get() < 0) {
-    reason = because("cannot create file", target);
+  if (::renameat(m_stagingFd, staged.c_str(), folderFd.get(), target.c_str()) != 0) {
+    reason = because("cannot write file", target);
     return UNLHA_ERROR_CANNOT_WRITE;
   }
-  int error =
-      produce([&](const void* data, size_t size) { return writeAll(out.get(), data, size); });
-  if (error == UNLHA_ERROR_CANNOT_WRITE) reason = because("cannot write file", target);
-  if (error == 0 && mtime != 0) {
-    const struct timespec times[2] = {{0, UTIME_NOW}, {mtime, 0}};
-    ::futimens(out.get(), times);  // the time stamp is a courtesy: its failure is ignored
-  }
-  if (::close(out.release()) != 0 && error == 0) {
-    reason = because("cannot write file", target);
-    error = UNLHA_ERROR_CANNOT_WRITE;
-  }
-  if (error == 0 && ::renameat(folderFd.get(), temp.c_str(), folderFd.get(), target.c_str()) != 0) {
-    reason = because("cannot replace file", target);
-    error = UNLHA_ERROR_CANNOT_WRITE;
-  }
-  if (error != 0) {
-    ::unlinkat(folderFd.get(), temp.c_str(), 0);
-    return error;
-  }
+  std::erase(m_staged, staged);
   here.add(target);
   return 0;
+}
+
+void Destination::finish() {
+  if (m_stagingFd < 0) return;
+  for (const std::string& name : m_staged) ::unlinkat(m_stagingFd, name.c_str(), 0);
+  m_staged.clear();
+  ::close(m_stagingFd);
+  m_stagingFd = -1;
+  ::unlinkat(m_fd, m_stagingName.c_str(), AT_REMOVEDIR);
+  m_stagingName.clear();
+}
+
+void Destination::discard() {
+  finish();
+  // Innermost first; a folder that is not empty (someone else's) stays.
+  for (const std::string& folder : m_created) ::rmdir(folder.c_str());
+  m_created.clear();
 }
 
 }  // namespace unlha

@@ -1,4 +1,5 @@
-// The destination folder: members' folders and files are made beneath it and nowhere else.
+// The destination folder: members wait in its staging folder, then are placed beneath it and
+// nowhere else.
 #pragma once
 
 #include <ctime>
@@ -30,25 +31,43 @@ class Destination {
   // symbolic link (never followed), or UNLHA_ERROR_MAKEDIRECTORY; reason says why.
   int makeFolders(const std::vector<std::string>& parts, std::string& reason);
 
-  // Writes the file parts.back() in the folders before it (made as by makeFolders): the data
-  // goes to a new file beside the target, which then replaces the target in one rename, so a
-  // failed member leaves an existing file as it was. An existing read-only file is not
-  // replaced (UNLHA_ERROR_READ_ONLY), nor a symbolic link (UNLHA_ERROR_UNSAFE_PATH) or a
-  // folder (UNLHA_ERROR_CANNOT_WRITE). mtime, when not 0, becomes the file's time stamp.
-  // Returns 0, one of those, UNLHA_ERROR_CANNOT_WRITE, or the producer's error.
-  int writeFile(const std::vector<std::string>& parts, std::time_t mtime, const Producer& produce,
-                std::string& reason);
+  // Writes one member's data into the staging folder, a hidden folder of a unique name inside
+  // the destination made on first use, under a new name returned in staged. mtime, when not 0,
+  // becomes the file's time stamp. Returns 0, UNLHA_ERROR_CANNOT_WRITE or the producer's error;
+  // a failed file is removed at once.
+  // name is the member's, for the reason.
+  int stage(std::time_t mtime, const Producer& produce, const std::string& name,
+            std::string& staged, std::string& reason);
+
+  // Moves a staged file to parts.back() in the folders before it (made as by makeFolders) in one
+  // rename, replacing an existing file. An existing read-only file is not replaced
+  // (UNLHA_ERROR_READ_ONLY), nor a symbolic link (UNLHA_ERROR_UNSAFE_PATH) or a folder
+  // (UNLHA_ERROR_CANNOT_WRITE). Returns 0, one of those or UNLHA_ERROR_CANNOT_WRITE; a file not
+  // placed stays staged until finish() or discard().
+  int place(const std::string& staged, const std::vector<std::string>& parts, std::string& reason);
+
+  // Removes the staging folder with whatever is left in it.
+  void finish();
+
+  // As finish(), and removes the folders open() created when they are still empty: a refused
+  // archive leaves no trace.
+  void discard();
 
  private:
   struct Folder;
-  explicit Destination(int fd);
+  Destination(int fd, std::vector<std::string> created);
   int openFolders(const std::vector<std::string>& parts, size_t count, int& fd, std::string& key,
                   std::string& reason);
   Folder& folder(const std::string& key, int fd);
+  int openStaging(std::string& reason);
 
   int m_fd;
+  std::vector<std::string> m_created;  // folders open() made, innermost first
   std::unordered_map<std::string, std::unique_ptr<Folder>> m_folders;  // by path below us
-  unsigned m_tempCounter = 0;
+  int m_stagingFd = -1;
+  std::string m_stagingName;
+  std::vector<std::string> m_staged;  // names made in the staging folder and not yet placed
+  unsigned m_stagedCounter = 0;
 };
 
 }  // namespace unlha

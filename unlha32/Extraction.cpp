@@ -1,4 +1,4 @@
-// The extract command: a checking pass over the whole archive, then the writing pass.
+// The extract command: one decoding pass into a staging folder, then every member moved into place.
 #include "unlha32/Extraction.h"
 
 #include <cstring>
@@ -23,27 +23,53 @@ Outcome nothingDone(int error, const std::string& where) {
   return {error, "Nothing extracted: " + where + errorText(error) + ".\r\n"};
 }
 
-// Writes one member; returns 0 or its error, with the reason.
-int extractMember(ArchiveReader& reader, Destination& destination, const LHAFileHeader& header,
-                  const std::string& name, std::string& reason) {
-  const MemberPath path = checkMemberPath(name);
-  reason = path.reason;
-  if (path.error != 0) return path.error;
-  if (header.symlink_target != nullptr) {
-    reason = "symbolic link";
-    return UNLHA_ERROR_UNSAFE_PATH;
+// A member read and checked, waiting for the whole archive to check out.
+struct Pending {
+  std::string name;  // as stored, for the report
+  MemberPath path;
+  bool folder = false;
+  std::string staged;  // its data in the staging folder, when it is a file to write
+  int error = 0;       // why it is left out, found while reading
+  std::string reason;
+};
+
+// Reads the current member's data once: into the staging folder when it is a file to write,
+// else only checked. Returns the archive's error (damage), 0 otherwise; a member that cannot
+// be staged gets its own error in pending.
+int readMember(ArchiveReader& reader, Destination& destination, const LHAFileHeader& header,
+               Pending& pending) {
+  pending.path = checkMemberPath(pending.name);
+  pending.error = pending.path.error;
+  pending.reason = pending.path.reason;
+  pending.folder = isFolder(header);
+  if (pending.error == 0 && header.symlink_target != nullptr) {
+    pending.error = UNLHA_ERROR_UNSAFE_PATH;
+    pending.reason = "symbolic link";
   }
-  if (isFolder(header)) return destination.makeFolders(path.parts, reason);
-  if (path.parts.empty()) {
-    reason = "no file name";
-    return UNLHA_ERROR_UNSAFE_PATH;
+  if (pending.error == 0 && !pending.folder && pending.path.parts.empty()) {
+    pending.error = UNLHA_ERROR_UNSAFE_PATH;
+    pending.reason = "no file name";
   }
-  return destination.writeFile(
-      path.parts, static_cast<std::time_t>(header.timestamp),
+  if (pending.error != 0 || pending.folder) return reader.readData(nullptr);
+
+  int dataError = 0;
+  bool decoded = false;
+  bool writeFailed = false;
+  const int stageError = destination.stage(
+      static_cast<std::time_t>(header.timestamp),
       [&](const auto& write) {
-        return reader.readData([&](const uint8_t* data, size_t size) { return write(data, size); });
+        decoded = true;
+        // A failed write leaves this member out, but its data is still checked to the end.
+        dataError = reader.readData([&](const uint8_t* data, size_t size) {
+          writeFailed = writeFailed || !write(data, size);
+          return true;
+        });
+        return dataError != 0 ? dataError : writeFailed ? UNLHA_ERROR_CANNOT_WRITE : 0;
       },
-      reason);
+      pending.name, pending.staged, pending.reason);
+  if (!decoded) dataError = reader.readData(nullptr);
+  if (dataError == 0) pending.error = stageError;
+  return dataError;
 }
 
 }  // namespace
@@ -106,38 +132,45 @@ Outcome extractArchive(const std::string& nativeArchive, const std::string& nati
   int error = 0;
   auto reader = ArchiveReader::open(nativeArchive, error);
   if (!reader) return nothingDone(error, "");
-  while (const LHAFileHeader* header = reader->next()) {
-    if (const int dataError = reader->readData(nullptr)) {
-      return nothingDone(dataError, memberName(*header, decode) + ": ");
-    }
-  }
-  if (reader->endError() != 0) return nothingDone(reader->endError(), "");
-
   auto destination = Destination::open(nativeDestination, error);
   if (!destination) return nothingDone(error, "destination: ");
-  reader = ArchiveReader::open(nativeArchive, error);
-  if (!reader) return nothingDone(error, "");
+
+  std::vector<Pending> members;
+  while (const LHAFileHeader* header = reader->next()) {
+    Pending& pending = members.emplace_back();
+    pending.name = memberName(*header, decode);
+    if (const int dataError = readMember(*reader, *destination, *header, pending)) {
+      destination->discard();
+      return nothingDone(dataError, pending.name + ": ");
+    }
+  }
+  if (reader->endError() != 0) {
+    destination->discard();
+    return nothingDone(reader->endError(), "");
+  }
 
   Outcome outcome;
   std::string problems;
   size_t extracted = 0;
-  while (const LHAFileHeader* header = reader->next()) {
-    const std::string name = memberName(*header, decode);
-    std::string reason;
-    const int memberError = extractMember(*reader, *destination, *header, name, reason);
+  for (Pending& pending : members) {
+    int memberError = pending.error;
+    if (memberError == 0) {
+      memberError = pending.folder
+                        ? destination->makeFolders(pending.path.parts, pending.reason)
+                        : destination->place(pending.staged, pending.path.parts, pending.reason);
+    }
     if (memberError == 0) {
       ++extracted;
       continue;
     }
     if (outcome.result == 0) outcome.result = memberError;
-    problems +=
-        "Skipped " + name + ": " + (reason.empty() ? errorText(memberError) : reason) + ".\r\n";
+    problems += "Skipped " + pending.name + ": " +
+                (pending.reason.empty() ? errorText(memberError) : pending.reason) + ".\r\n";
   }
-  // The archive was sound a moment ago; a change since then still counts.
-  if (outcome.result == 0) outcome.result = reader->endError();
-  const size_t members = reader->memberCount();
-  outcome.report = "Extracted " + std::to_string(extracted) + " of " + std::to_string(members) +
-                   (members == 1 ? " member" : " members") + ".\r\n" + problems;
+  destination->finish();
+  const size_t count = members.size();
+  outcome.report = "Extracted " + std::to_string(extracted) + " of " + std::to_string(count) +
+                   (count == 1 ? " member" : " members") + ".\r\n" + problems;
   return outcome;
 }
 

@@ -12,8 +12,9 @@ struct Outcome {
   std::string report;  // UTF-8 lines ending in CR LF, the summary first
 };
 
-// Reads the archive once to check every header, the data of every member (length and CRC)
-// and its clean end; when any of that fails nothing is written. Otherwise extracts every
+// Reads the archive once, checking every header, the data of every member (length and CRC)
+// and its clean end while the data waits in a staging folder inside the destination; when any
+// of that fails nothing is left behind. Otherwise moves every
 // member beneath the destination folder (made when missing) with its stored folder names;
 // a member whose name is refused (see checkMemberPath), a symbolic-link member, or one that
 // cannot be written is left out and reported, the others are still written.

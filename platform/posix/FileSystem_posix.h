@@ -50,6 +50,9 @@ class PosixFileSystem final : public FileSystem {
 
   std::optional<std::string> readFile(const std::string& path) override;
   Status writeFile(const std::string& path, const std::string& bytes) override;
+  // Read and written straight from and to the disk: memory does not grow with the file.
+  std::unique_ptr<FileReader> openForReading(const std::string& path) override;
+  std::unique_ptr<FileWriter> createForWriting(const std::string& path) override;
   // Keeps the permissions of the file it replaces; synced to disk before the rename.
   Status replaceFileAtomically(const std::string& path, const std::string& bytes) override;
   // Invalid dates and times (month 13, 30 February, hour 24, …) fail with 87.

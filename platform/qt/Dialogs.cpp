@@ -32,8 +32,9 @@ QMessageBox::Icon iconOf(MessageKind kind) {
 
 }  // namespace
 
-MessageAnswer showMessageBox(QWidget* parent, MessageKind kind, const std::string& title,
-                             const std::string& text, MessageButtons buttons) {
+MessageAnswer showMessageBox(QWidget* parent, const BoxButtonsDesign& texts, MessageKind kind,
+                             const std::string& title, const std::string& text,
+                             MessageButtons buttons) {
   QMessageBox box(parent);
   box.setIcon(iconOf(kind));
   box.setWindowTitle(QString::fromStdString(title));
@@ -45,12 +46,12 @@ MessageAnswer showMessageBox(QWidget* parent, MessageKind kind, const std::strin
   QPushButton* yes = nullptr;
   QPushButton* no = nullptr;
   if (buttons == MessageButtons::YesNo) {
-    yes = box.addButton(QString::fromUtf8(kYesText), QMessageBox::YesRole);
-    no = box.addButton(QString::fromUtf8(kNoText), QMessageBox::NoRole);
+    yes = box.addButton(QString::fromUtf8(texts.yes), QMessageBox::YesRole);
+    no = box.addButton(QString::fromUtf8(texts.no), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
   } else {
-    ok = box.addButton(QString::fromUtf8(kOkText), QMessageBox::AcceptRole);
+    ok = box.addButton(QString::fromUtf8(texts.ok), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
   }
@@ -64,15 +65,15 @@ MessageAnswer showMessageBox(QWidget* parent, MessageKind kind, const std::strin
   return MessageAnswer::Cancel;
 }
 
-std::string showInputBox(QWidget* parent, const std::string& title, const std::string& prompt,
-                         const std::string& value) {
+std::string showInputBox(QWidget* parent, const BoxButtonsDesign& texts, const std::string& title,
+                         const std::string& prompt, const std::string& value) {
   QInputDialog box(parent);
   box.setInputMode(QInputDialog::TextInput);
   box.setWindowTitle(QString::fromStdString(title));
   box.setLabelText(QString::fromStdString(prompt));
   box.setTextValue(QString::fromStdString(value));
-  box.setOkButtonText(QString::fromUtf8(kOkText));
-  box.setCancelButtonText(QString::fromUtf8(kCancelText));
+  box.setOkButtonText(QString::fromUtf8(texts.ok));
+  box.setCancelButtonText(QString::fromUtf8(texts.cancel));
   if (box.exec() != QDialog::Accepted) return value;
   return box.textValue().toStdString();
 }

@@ -17,7 +17,7 @@
 
 namespace platform::qt {
 
-QtView::QtView() : m_window(std::make_unique<UpdateWindow>()) {}
+QtView::QtView(const WindowDesign& design) : m_window(std::make_unique<UpdateWindow>(design)) {}
 
 QtView::~QtView() {
   // Destroying the window must not reach the logic, which may already be gone.
@@ -97,14 +97,16 @@ int QtView::progress() const { return m_window->progressBar()->value(); }
 
 MessageAnswer QtView::messageBox(MessageKind kind, const std::string& title,
                                  const std::string& text, MessageButtons buttons) {
-  const MessageAnswer answer = showMessageBox(m_window.get(), kind, title, text, buttons);
+  const MessageAnswer answer =
+      showMessageBox(m_window.get(), m_window->design().boxButtons, kind, title, text, buttons);
   giveBackActivation();
   return answer;
 }
 
 std::string QtView::inputBox(const std::string& title, const std::string& prompt,
                              const std::string& value) {
-  std::string result = showInputBox(m_window.get(), title, prompt, value);
+  std::string result =
+      showInputBox(m_window.get(), m_window->design().boxButtons, title, prompt, value);
   giveBackActivation();
   return result;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/View.h"
+#include "platform/WindowDesign.h"
 
 namespace platform::qt {
 
@@ -13,7 +14,8 @@ class UpdateWindow;
 // own. Needs a QApplication that outlives it; runs on the GUI thread only.
 class QtView : public View {
  public:
-  QtView();
+  // Builds the window from `design`, which must outlive the view.
+  explicit QtView(const WindowDesign& design);
   ~QtView() override;
   QtView(const QtView&) = delete;
   QtView& operator=(const QtView&) = delete;

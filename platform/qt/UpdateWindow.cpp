@@ -1,4 +1,4 @@
-// The update window's widgets at their designed pixel places, and the events they raise.
+// The update window's widgets, built from the window's design, and the events they raise.
 #include "platform/qt/UpdateWindow.h"
 
 #include <QCloseEvent>
@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 #include "platform/qt/CheckList.h"
 
@@ -14,166 +16,153 @@ namespace platform::qt {
 
 namespace {
 
-constexpr int kClientWidth = 506;
-// The right edge of the right-aligned progress label (431 + 66).
-constexpr int kProgressLabelRight = 497;
-constexpr int kClientHeight = 288;
-
-// The window was laid out for this face at these pixel heights; pixel sizes keep the layout
-// independent of the desktop's font scaling.
-QFont formFont(int pixelSize) {
-  QFont font(QString::fromUtf8("ＭＳ ゴシック"));
-  font.setPixelSize(pixelSize);
+// Pixel sizes keep the layout independent of the desktop's font scaling.
+QFont qtFont(const FontDesign& design) {
+  QFont font(QString::fromUtf8(design.face));
+  font.setPixelSize(design.height);
   font.setStyleHint(QFont::TypeWriter);
   return font;
 }
 
-const char* const kStandards[] = {
-    "国土交通省電子納品基準",
-    "農林水産省電子納品基準",
-    "愛媛県電子納品基準",
-    "高知県電子納品基準",
-    "香川県電子納品基準",
-    "日本道路公団",
-    "水資源機構",
-    "山口県電子納品基準",
-    "営繕工事電子納品基準",
-    "国土交通省（機械設備）",
-    "国土交通省（電気通信設備）",
-    "香川県農政水産部",
-    "徳島県電子納品基準",
-    "山口県農林水産部",
-    "徳島県農林水産部",
-};
+void applyFont(QWidget& widget, const FontDesign& design) {
+  widget.setFont(qtFont(design));
+  if (design.colour != TextColour::Black) return;
+  QPalette palette = widget.palette();
+  palette.setColor(QPalette::WindowText, Qt::black);
+  palette.setColor(QPalette::ButtonText, Qt::black);
+  widget.setPalette(palette);
+}
 
 }  // namespace
 
-UpdateWindow::UpdateWindow(QWidget* parent) : QMainWindow(parent) {
-  setWindowTitle(QString::fromUtf8("【Brevan】アップデートプログラム"));
-  // A fixed dialog-like frame: system menu and close box, no minimise or maximise.
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+UpdateWindow::UpdateWindow(const WindowDesign& design, QWidget* parent)
+    : QMainWindow(parent), m_design(design) {
+  setWindowTitle(QString::fromUtf8(design.caption));
+  if (design.fixedFrame) {
+    // A fixed dialog-like frame: system menu and close box, no minimise or maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  }
 
   m_client = new QWidget(this);
-  m_client->setObjectName(QStringLiteral("TMainForm"));
-  m_client->setFont(formFont(12));
+  m_client->setObjectName(QString::fromUtf8(design.name));
+  applyFont(*m_client, design.font);
   setCentralWidget(m_client);
 
-  m_label2 = addLabel("Label2", "アップデート基準選択", 8, 8);
-  m_label3 =
-      addLabel("Label3", "(選択しない基準がインストールされていた場合は削除されます)", 8, 24);
-
-  m_checkList = new CheckList(2, 13, m_client);
-  m_checkList->setObjectName(QStringLiteral("CheckListBox1"));
-  m_checkList->setFont(formFont(13));
-  m_checkList->setGeometry(8, 40, 489, 149);
-  m_checkList->fitColumns();
-  for (const char* text : kStandards) m_checkList->addItemText(text);
-
-  m_msgLabel = addLabel("MsgLabel", "XXX", 8, 203);
-
-  m_progressBar = new QProgressBar(m_client);
-  m_progressBar->setObjectName(QStringLiteral("ProgressBar"));
-  m_progressBar->setGeometry(8, 217, 489, 16);
-  m_progressBar->setRange(0, 100);
-  m_progressBar->setValue(0);
-  m_progressBar->setTextVisible(false);
-
-  m_progressLabel = addLabel("ProgressLabel", "XXXXXXXXXXX", 431, 239);
-  m_progressLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  m_progressLabel->setGeometry(431, 239, 66, 12);  // its design box, until it gets a text
-
-  m_nowVersionLabel = addLabel("NowVersionLabel", "NowVersion", 10, 246);
-  m_upVersionLabel = addLabel("UpVersionLabel", "UpVersion", 10, 262);
-
-  m_downLoadButton = addButton("DownLoadButton", "アップデート開始");
-  m_cancelButton = addButton("CancelButton", "ｷｬﾝｾﾙ");
-
-  // Keyboard order of the window: start button, list, cancel button. The bar sits between
-  // the button and the list in the designed order but never takes the focus.
-  setTabOrder(m_downLoadButton, m_checkList);
-  setTabOrder(m_checkList, m_cancelButton);
-
+  for (const ControlDesign& row : design.controls) {
+    QWidget* widget = buildControl(row);
+    widget->setObjectName(QString::fromUtf8(row.name));
+    widget->setVisible(row.visible);
+    widget->setEnabled(row.enabled);
+    m_controls[static_cast<size_t>(row.control)] = widget;
+  }
+  setTabOrder();
   buildMenu();
-  setClientSize(kClientWidth, kClientHeight);
+  setClientSize(design.clientWidth, design.clientHeight);
   wireEvents();
 }
 
-QLabel* UpdateWindow::addLabel(const char* name, const char* text, int left, int top) {
-  auto* label = new QLabel(QString::fromUtf8(text), m_client);
-  label->setObjectName(QString::fromUtf8(name));
-  label->setTextFormat(Qt::PlainText);
-  label->setMargin(0);
-  label->move(left, top);
-  label->adjustSize();
-  return label;
+QWidget* UpdateWindow::buildControl(const ControlDesign& row) {
+  switch (row.kind) {
+    case ControlKind::Label: {
+      auto* label = new QLabel(m_client);
+      applyFont(*label, row.font);
+      label->setTextFormat(Qt::PlainText);
+      label->setMargin(0);
+      if (row.align == TextAlign::Right) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      label->setText(QString::fromUtf8(row.text));
+      label->move(row.left, row.top);
+      label->adjustSize();
+      // A label with a design box keeps that box until it gets a text.
+      if (row.width > 0) label->setGeometry(row.left, row.top, row.width, row.height);
+      return label;
+    }
+    case ControlKind::CheckList: {
+      const CheckListDesign& list = m_design.checkList;
+      auto* checkList = new CheckList(list.columns, list.itemHeight, m_client);
+      applyFont(*checkList, row.font);
+      checkList->setGeometry(row.left, row.top, row.width, row.height);
+      checkList->fitColumns();
+      for (std::string_view item : list.items) checkList->addItemText(std::string(item));
+      return checkList;
+    }
+    case ControlKind::ProgressBar: {
+      auto* bar = new QProgressBar(m_client);
+      applyFont(*bar, row.font);
+      bar->setGeometry(row.left, row.top, row.width, row.height);
+      bar->setRange(m_design.progressBar.minimum, m_design.progressBar.maximum);
+      bar->setValue(m_design.progressBar.minimum);
+      bar->setTextVisible(false);
+      bar->setFocusPolicy(Qt::NoFocus);
+      return bar;
+    }
+    case ControlKind::Button: {
+      auto* button = new QPushButton(QString::fromUtf8(row.text), m_client);
+      applyFont(*button, row.font);
+      button->setGeometry(row.left, row.top, row.width, row.height);
+      button->setAutoDefault(false);
+      return button;
+    }
+  }
+  return nullptr;
 }
 
-QPushButton* UpdateWindow::addButton(const char* name, const char* text) {
-  auto* button = new QPushButton(QString::fromUtf8(text), m_client);
-  button->setObjectName(QString::fromUtf8(name));
-  button->setGeometry(386, 255, 111, 25);
-  button->setAutoDefault(false);
-  QPalette palette = button->palette();
-  palette.setColor(QPalette::ButtonText, Qt::black);
-  button->setPalette(palette);
-  return button;
+void UpdateWindow::setTabOrder() {
+  // The designed keyboard order among the controls that take the focus at all.
+  std::vector<const ControlDesign*> order;
+  for (const ControlDesign& row : m_design.controls) {
+    if (row.tabOrder >= 0 && control(row.control)->focusPolicy() != Qt::NoFocus) {
+      order.push_back(&row);
+    }
+  }
+  std::sort(order.begin(), order.end(), [](const ControlDesign* a, const ControlDesign* b) {
+    return a->tabOrder < b->tabOrder;
+  });
+  for (size_t i = 1; i < order.size(); ++i) {
+    QWidget::setTabOrder(control(order[i - 1]->control), control(order[i]->control));
+  }
 }
 
 void UpdateWindow::buildMenu() {
+  const MenuDesign& design = m_design.menu;
   // The menu bar belongs to the frame, above the client area, on every desktop.
   menuBar()->setNativeMenuBar(false);
-  menuBar()->setObjectName(QStringLiteral("MainMenu1"));
-  QMenu* settings = menuBar()->addMenu(QString::fromUtf8("設定"));
-  settings->setObjectName(QStringLiteral("N1"));
-  m_proxyIPMenu = settings->addAction(QString::fromUtf8("プロキシIP"));
-  m_proxyIPMenu->setObjectName(QStringLiteral("ProxyIPMenu"));
-  m_proxyPortMenu = settings->addAction(QString::fromUtf8("プロキシPort"));
-  m_proxyPortMenu->setObjectName(QStringLiteral("ProxyPortMenu"));
+  menuBar()->setObjectName(QString::fromUtf8(design.barName));
+  QMenu* menu = menuBar()->addMenu(QString::fromUtf8(design.text));
+  menu->setObjectName(QString::fromUtf8(design.name));
+  for (const MenuItemDesign& item : design.items) {
+    QAction* action = menu->addAction(QString::fromUtf8(item.text));
+    action->setObjectName(QString::fromUtf8(item.name));
+    m_menuActions[static_cast<size_t>(item.command)] = action;
+  }
 }
 
 void UpdateWindow::wireEvents() {
-  connect(m_downLoadButton, &QPushButton::clicked, this, [this] {
+  auto* downLoad = static_cast<QPushButton*>(control(Control::DownLoadButton));
+  auto* cancel = static_cast<QPushButton*>(control(Control::CancelButton));
+  connect(downLoad, &QPushButton::clicked, this, [this] {
     if (m_events) m_events->onDownLoadClick();
   });
-  connect(m_cancelButton, &QPushButton::clicked, this, [this] {
+  connect(cancel, &QPushButton::clicked, this, [this] {
     if (m_events) m_events->onCancelClick();
   });
-  connect(m_checkList, &CheckList::userTicked, this, [this] {
+  connect(checkList(), &CheckList::userTicked, this, [this] {
     if (m_events) m_events->onCheckListClickCheck();
   });
-  connect(m_proxyIPMenu, &QAction::triggered, this, [this] {
+  connect(menuAction(MenuCommand::ProxyIP), &QAction::triggered, this, [this] {
     if (m_events) m_events->onProxyIPMenuClick();
   });
-  connect(m_proxyPortMenu, &QAction::triggered, this, [this] {
+  connect(menuAction(MenuCommand::ProxyPort), &QAction::triggered, this, [this] {
     if (m_events) m_events->onProxyPortMenuClick();
   });
 }
 
-QWidget* UpdateWindow::control(Control c) const {
-  switch (c) {
-    case Control::Label2:
-      return m_label2;
-    case Control::Label3:
-      return m_label3;
-    case Control::CheckListBox1:
-      return m_checkList;
-    case Control::MsgLabel:
-      return m_msgLabel;
-    case Control::ProgressBar:
-      return m_progressBar;
-    case Control::ProgressLabel:
-      return m_progressLabel;
-    case Control::NowVersionLabel:
-      return m_nowVersionLabel;
-    case Control::UpVersionLabel:
-      return m_upVersionLabel;
-    case Control::DownLoadButton:
-      return m_downLoadButton;
-    case Control::CancelButton:
-      return m_cancelButton;
-  }
-  return nullptr;
+CheckList* UpdateWindow::checkList() const {
+  return static_cast<CheckList*>(control(Control::CheckListBox1));
+}
+
+QProgressBar* UpdateWindow::progressBar() const {
+  return static_cast<QProgressBar*>(control(Control::ProgressBar));
 }
 
 void UpdateWindow::setCaption(Control c, const QString& text) {
@@ -181,8 +170,9 @@ void UpdateWindow::setCaption(Control c, const QString& text) {
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(text);
     label->adjustSize();
-    // The right-aligned label grows to the left: its right edge stays where it was designed.
-    if (label == m_progressLabel) label->move(kProgressLabelRight - label->width(), label->y());
+    // A right-aligned label grows to the left: its right edge stays where it was designed.
+    const ControlDesign& row = m_design.control(c);
+    if (row.align == TextAlign::Right) label->move(row.left + row.width - label->width(), row.top);
   } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
     button->setText(text);
   }

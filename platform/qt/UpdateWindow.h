@@ -1,15 +1,14 @@
-// The update window's widgets at their designed pixel places, and the events they raise.
+// The update window's widgets, built from the window's design, and the events they raise.
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 
 #include "platform/View.h"
+#include "platform/WindowDesign.h"
 
 class QAction;
-class QLabel;
-class QMenu;
 class QProgressBar;
-class QPushButton;
 
 namespace platform::qt {
 
@@ -19,21 +18,25 @@ class UpdateWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit UpdateWindow(QWidget* parent = nullptr);
+  // Builds every control, the check list's items and the menu from `design`, which must
+  // outlive the window.
+  explicit UpdateWindow(const WindowDesign& design, QWidget* parent = nullptr);
 
   // Where the window's user actions go; null drops them.
   void setEvents(ViewEvents* events) { m_events = events; }
 
-  QWidget* control(Control c) const;
-  // Text of a label or button (empty for the list and the bar, which have none). Labels other
-  // than the right-aligned progress label fit their size to the new text, keeping their place.
+  const WindowDesign& design() const { return m_design; }
+  QWidget* control(Control c) const { return m_controls[static_cast<size_t>(c)]; }
+  // Text of a label or button (empty for the list and the bar, which have none). Labels fit
+  // their size to the new text, keeping their place; a right-aligned one keeps its right edge.
   void setCaption(Control c, const QString& text);
   QString caption(Control c) const;
-  CheckList* checkList() const { return m_checkList; }
-  QProgressBar* progressBar() const { return m_progressBar; }
+  CheckList* checkList() const;
+  QProgressBar* progressBar() const;
   QWidget* clientArea() const { return m_client; }
-  QAction* proxyIPMenu() const { return m_proxyIPMenu; }
-  QAction* proxyPortMenu() const { return m_proxyPortMenu; }
+  QAction* menuAction(MenuCommand command) const {
+    return m_menuActions[static_cast<size_t>(command)];
+  }
 
   // The area below the menu bar gets exactly this size; the window follows and stays fixed.
   void setClientSize(int width, int height);
@@ -45,26 +48,17 @@ class UpdateWindow : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QLabel* addLabel(const char* name, const char* text, int left, int top);
-  QPushButton* addButton(const char* name, const char* text);
+  QWidget* buildControl(const ControlDesign& row);
+  void setTabOrder();
   void buildMenu();
   void wireEvents();
 
+  const WindowDesign& m_design;
   ViewEvents* m_events = nullptr;
   bool m_closed = false;
   QWidget* m_client = nullptr;
-  QLabel* m_label2 = nullptr;
-  QLabel* m_label3 = nullptr;
-  CheckList* m_checkList = nullptr;
-  QLabel* m_msgLabel = nullptr;
-  QProgressBar* m_progressBar = nullptr;
-  QLabel* m_progressLabel = nullptr;
-  QLabel* m_nowVersionLabel = nullptr;
-  QLabel* m_upVersionLabel = nullptr;
-  QPushButton* m_downLoadButton = nullptr;
-  QPushButton* m_cancelButton = nullptr;
-  QAction* m_proxyIPMenu = nullptr;
-  QAction* m_proxyPortMenu = nullptr;
+  std::array<QWidget*, static_cast<size_t>(Control::CancelButton) + 1> m_controls{};
+  std::array<QAction*, static_cast<size_t>(MenuCommand::ProxyPort) + 1> m_menuActions{};
 };
 
 }  // namespace platform::qt

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/WindowDesign.h"
 #include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/XDisplay.h"
 #include "tools/sample-release/SampleMachine.h"
@@ -14,10 +15,10 @@
 
 namespace e2e {
 
-// The update window's client area: 506 x 288 below the menu bar, in the same X window.
-inline constexpr int kClientWidth = 506;
-inline constexpr int kClientHeight = 288;
-inline constexpr const char* kCaption = "【Brevan】アップデートプログラム";
+// The update window's client area lies below the menu bar, in the same X window.
+inline constexpr int kClientWidth = app::kMainForm.clientWidth;
+inline constexpr int kClientHeight = app::kMainForm.clientHeight;
+inline const std::string kCaption{app::kMainForm.caption};
 
 class UpdateRun {
  public:

@@ -70,8 +70,11 @@ class CheckingFiles : public platform::FileSystem {
   platform::Status setAttributes(const std::string& path, uint32_t) override { return guard(path); }
   std::vector<platform::FindEntry> find(const std::string&) override { std::abort(); }
   platform::Status copyFile(const std::string&, const std::string&, bool) override { std::abort(); }
-  platform::Status deleteFile(const std::string&) override { std::abort(); }
-  platform::Status moveFile(const std::string&, const std::string&) override { std::abort(); }
+  platform::Status deleteFile(const std::string& path) override { return guard(path); }
+  platform::Status moveFile(const std::string& from, const std::string& to) override {
+    (void)guard(from);
+    return guard(to);
+  }
   platform::Status createFolder(const std::string& path) override { return guard(path); }
   platform::Status createFolders(const std::string& path) override {
     check(path + "\\" == kFolder || insideFolder(path), "folders stay inside the help folder");
@@ -103,32 +106,67 @@ class CheckingFiles : public platform::FileSystem {
   std::string m_source;
 };
 
-void checkParser(std::string_view bytes) {
-  auto within = [&](std::string_view v) {
-    return v.empty() ||
-           (v.data() >= bytes.data() && v.data() + v.size() <= bytes.data() + bytes.size());
-  };
-  auto isLine = [&](std::string_view v) {
-    return within(v) && v.find_first_of("\r\n") == std::string_view::npos;
-  };
-  install::HelpMergeParser parser(bytes);
-  while (auto item = parser.next()) {
-    if (const auto* bad = std::get_if<install::HelpBadTime>(&*item)) {
-      check(isLine(bad->line), "the bad time line is one line of the input");
-      check(!install::HelpMergeParser::readDosTime(bad->line), "the bad time line is bad");
-      check(!parser.next(), "reading ends at a bad time line");
-      return;
-    }
-    const auto& block = std::get<install::HelpBlock>(*item);
-    check(isLine(block.path), "the path is one line of the input");
-    check(block.path != install::kHelpFileStart && block.path != install::kHelpFileEnd,
+// Checks the reader's promises on the bytes read whole and in pieces of 3 bytes.
+class CheckingSink : public install::HelpMergeSink {
+ public:
+  std::string record;  // everything handed out, to compare the two readings
+  void blockPath(std::string_view path) override {
+    check(path.find_first_of("\r\n") == std::string_view::npos, "the path is one line");
+    check(path != install::kHelpFileStart && path != install::kHelpFileEnd,
           "a marker is never a path");
-    for (auto line : block.lines) {
-      check(isLine(line), "content lines are lines of the input");
+    check(!m_open, "a block opens once");
+    m_open = true;
+    m_content.clear();
+    record += "P" + std::string(path) + "\n";
+  }
+  void blockContent(std::string_view bytes) override {
+    check(m_open, "content belongs to an open block");
+    m_content += bytes;
+  }
+  void blockEnd(uint32_t time) override {
+    check(m_open, "only an open block ends");
+    checkContent();
+    record += "E" + std::to_string(time) + ":" + m_content;
+    m_open = false;
+  }
+  void blockDropped() override {
+    check(m_open, "only an open block is dropped");
+    record += "D";
+    m_open = false;
+  }
+  void badTime(std::string_view line) override {
+    check(!install::HelpMergeReader::readDosTime(line), "the bad time line is bad");
+    record += "B" + std::string(line);
+  }
+
+ private:
+  // Content is whole lines, each ended by CR LF, none of them a marker.
+  void checkContent() {
+    size_t k = 0;
+    while (k < m_content.size()) {
+      const size_t end = m_content.find_first_of("\r\n", k);
+      check(end != std::string::npos && m_content.compare(end, 2, "\r\n") == 0,
+            "content lines end in CR LF");
+      const std::string_view line(m_content.data() + k, end - k);
       check(line != install::kHelpFileStart && line != install::kHelpFileEnd,
             "a marker is never content");
+      k = end + 2;
     }
   }
+  bool m_open = false;
+  std::string m_content;
+};
+
+void checkParser(std::string_view bytes) {
+  CheckingSink whole;
+  install::HelpMergeReader reader(whole);
+  if (reader.feed(bytes)) reader.finish();
+  CheckingSink pieces;
+  install::HelpMergeReader split(pieces);
+  bool reading = true;
+  for (size_t k = 0; k < bytes.size() && reading; k += 3) reading = split.feed(bytes.substr(k, 3));
+  if (reading) split.finish();
+  check(whole.record == pieces.record, "the same blocks whatever the pieces");
 }
 
 }  // namespace

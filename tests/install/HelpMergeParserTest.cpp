@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-using install::HelpMergeParser;
+using install::HelpMergeReader;
 
 // The markers as the merge files carry them ("■" is 0x81 0xA1 in CP932), written out here so
 // that a changed marker in the program shows.
@@ -36,20 +37,51 @@ Out block(std::string path, uint32_t time, std::vector<std::string> lines = {}) 
 }
 Out badTime(std::string line) { return Out{std::move(line), 0, {}, true}; }
 
-std::vector<Out> parse(const std::string& bytes) {
-  HelpMergeParser parser(bytes);
+// Records what the reader hands out; content is split back into its lines.
+class Recorder : public install::HelpMergeSink {
+ public:
   std::vector<Out> out;
-  while (auto item = parser.next()) {
-    if (auto* b = std::get_if<install::HelpBlock>(&*item)) {
-      Out o{std::string(b->path), b->dosTime, {}, false};
-      for (auto l : b->lines) o.lines.emplace_back(l);
-      out.push_back(o);
-    } else {
-      out.push_back(badTime(std::string(std::get<install::HelpBadTime>(*item).line)));
-    }
+  void blockPath(std::string_view path) override {
+    m_path = std::string(path);
+    m_content.clear();
   }
-  EXPECT_FALSE(parser.next().has_value()) << "the parser stays finished";
-  return out;
+  void blockContent(std::string_view bytes) override { m_content += bytes; }
+  void blockEnd(uint32_t time) override {
+    Out o{m_path, time, {}, false};
+    for (size_t k = 0; k < m_content.size();) {
+      const size_t end = m_content.find("\r\n", k);
+      o.lines.push_back(m_content.substr(k, end - k));
+      k = end + 2;
+    }
+    out.push_back(o);
+  }
+  void blockDropped() override { m_content.clear(); }
+  void badTime(std::string_view line) override {
+    out.push_back(Out{std::string(line), 0, {}, true});
+  }
+
+ private:
+  std::string m_path;
+  std::string m_content;
+};
+
+// Reads the bytes whole, and again in pieces of 1, 2, 3 and 7 bytes: every way gives the same.
+std::vector<Out> parse(const std::string& bytes) {
+  Recorder whole;
+  HelpMergeReader reader(whole);
+  if (reader.feed(bytes)) reader.finish();
+  EXPECT_FALSE(reader.feed("x")) << "the reader stays finished";
+  for (size_t piece : {1, 2, 3, 7}) {
+    Recorder pieces;
+    HelpMergeReader r(pieces);
+    bool reading = true;
+    for (size_t k = 0; k < bytes.size() && reading; k += piece) {
+      reading = r.feed(std::string_view(bytes).substr(k, piece));
+    }
+    if (reading) r.finish();
+    EXPECT_EQ(pieces.out, whole.out) << "in pieces of " << piece;
+  }
+  return whole.out;
 }
 
 // Joins lines with the given line end, the last one included.
@@ -59,7 +91,7 @@ std::string text(const std::vector<std::string>& lines, const std::string& eol =
   return s;
 }
 
-TEST(HelpMergeParser, MarkersAreTheExactCp932Bytes) {
+TEST(HelpMergeReader, MarkersAreTheExactCp932Bytes) {
   EXPECT_EQ(parse(text({kStart, "a.htm", "1", "x", kEnd})),
             std::vector<Out>{block("a.htm", 1, {"x"})});
   // The same marks in UTF-8 are ordinary lines.
@@ -67,7 +99,7 @@ TEST(HelpMergeParser, MarkersAreTheExactCp932Bytes) {
             std::vector<Out>{});
 }
 
-TEST(HelpMergeParser, BlocksAndTheirStateRules) {
+TEST(HelpMergeReader, BlocksAndTheirStateRules) {
   struct Case {
     const char* name;
     std::vector<std::string> lines;
@@ -114,7 +146,7 @@ TEST(HelpMergeParser, BlocksAndTheirStateRules) {
   }
 }
 
-TEST(HelpMergeParser, LineEnds) {
+TEST(HelpMergeReader, LineEnds) {
   const std::vector<std::string> lines = {kStart, "a.htm", "9", "one", "", "two", kEnd};
   for (const char* eol : {"\r\n", "\n", "\r"}) {
     SCOPED_TRACE(testing::PrintToString(std::string(eol)));
@@ -125,13 +157,13 @@ TEST(HelpMergeParser, LineEnds) {
   EXPECT_EQ(parse(mixed), std::vector<Out>{block("a.htm", 9, {"one", "", "two", ""})});
 }
 
-TEST(HelpMergeParser, LfCrIsTwoLineEnds) {
+TEST(HelpMergeReader, LfCrIsTwoLineEnds) {
   // The empty line between LF and CR becomes the path, so "a.htm" is read as the time.
   std::string lfcr = kStart + "\n\ra.htm\r\n9\r\n" + kEnd;
   EXPECT_EQ(parse(lfcr), std::vector<Out>{badTime("a.htm")});
 }
 
-TEST(HelpMergeParser, BadTimeLineStopsWhereItIsMet) {
+TEST(HelpMergeReader, BadTimeLineStopsWhereItIsMet) {
   std::string bytes = text({kStart, "a.htm", "1", "x", kEnd, kStart, "b.htm", "12:00", "y", kEnd,
                             kStart, "c.htm", "3", kEnd});
   EXPECT_EQ(parse(bytes), (std::vector<Out>{block("a.htm", 1, {"x"}), badTime("12:00")}));
@@ -140,13 +172,21 @@ TEST(HelpMergeParser, BadTimeLineStopsWhereItIsMet) {
             std::vector<Out>{badTime("abc")});
 }
 
-TEST(HelpMergeParser, LongLinesPassWhole) {
+TEST(HelpMergeReader, LongLinesPassWholeButOverlongPathsAndTimesDoNot) {
   std::string big(1 << 20, 'A');
   EXPECT_EQ(parse(text({kStart, "big.gif", "1", big, kEnd})),
             std::vector<Out>{block("big.gif", 1, {big})});
+  const size_t limit = install::kHelpLineLimit;
+  const std::string fits = std::string(limit - 1, ' ') + "7";
+  EXPECT_EQ(parse(text({kStart, std::string(limit + 1, 'p'), "1", kEnd, kStart, "a", fits, kEnd})),
+            (std::vector<Out>{block("", 1), block("a", 7)}))
+      << "an overlong path is empty; a time line that just fits is read";
+  const auto overlong = parse(text({kStart, "a", " " + fits, kEnd}));
+  ASSERT_EQ(overlong.size(), 1u);
+  EXPECT_TRUE(overlong[0].badTime) << "an overlong time line is bad";
 }
 
-TEST(HelpMergeParser, TimeLineReading) {
+TEST(HelpMergeReader, TimeLineReading) {
   struct Row {
     const char* line;
     std::optional<uint32_t> value;
@@ -179,7 +219,7 @@ TEST(HelpMergeParser, TimeLineReading) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
-    EXPECT_EQ(HelpMergeParser::readDosTime(row.line), row.value);
+    EXPECT_EQ(HelpMergeReader::readDosTime(row.line), row.value);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include "app/WindowDesign.h"
 #include "platform/qt/CheckList.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/QtView.h"
@@ -27,7 +28,7 @@ class DialogsTest : public testing::Test {
   }
 
   test::RecordingEvents events;
-  platform::qt::QtView view;
+  platform::qt::QtView view{app::kMainForm};
   test::SeenBox seen;
 };
 

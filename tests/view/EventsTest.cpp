@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/WindowDesign.h"
 #include "platform/qt/CheckList.h"
 #include "platform/qt/QtView.h"
 #include "platform/qt/UpdateWindow.h"
@@ -45,7 +46,7 @@ class EventsTest : public testing::Test {
   }
 
   test::RecordingEvents events;
-  platform::qt::QtView view;
+  platform::qt::QtView view{app::kMainForm};
 };
 
 TEST_F(EventsTest, ShowActivatesTheWindowWithoutAWindowManager) {
@@ -96,8 +97,8 @@ TEST_F(EventsTest, DisabledButtonOrDisabledWindowTakesNoClick) {
 
 TEST_F(EventsTest, MenuItemsReachTheirHandlers) {
   showAndActivate();
-  view.window().proxyIPMenu()->trigger();
-  view.window().proxyPortMenu()->trigger();
+  view.window().menuAction(platform::MenuCommand::ProxyIP)->trigger();
+  view.window().menuAction(platform::MenuCommand::ProxyPort)->trigger();
   EXPECT_EQ(events.calls, (Calls{"ProxyIPMenuClick", "ProxyPortMenuClick"}));
 }
 

@@ -1,4 +1,4 @@
-// The window as built: caption, frame, every control's text and place, the list's columns.
+// The window as built against its design: caption, frame, every control, the list, the menu.
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/Standards.h"
+#include "app/WindowDesign.h"
 #include "platform/qt/CheckList.h"
 #include "platform/qt/QtView.h"
 #include "platform/qt/UpdateWindow.h"
@@ -18,6 +18,11 @@
 namespace {
 
 using platform::Control;
+using platform::ControlKind;
+
+const platform::WindowDesign& design = app::kMainForm;
+
+QString text(std::string_view s) { return QString::fromUtf8(s); }
 
 // Text cells in the fixed-pitch face: half-width forms and ASCII take one, the rest two.
 int cells(const QString& text) {
@@ -29,37 +34,16 @@ int cells(const QString& text) {
   return n;
 }
 
-struct Placed {
-  Control control;
-  const char* name;
-  const char* text;
-  int left, top, width, height;  // width 0: the control sizes itself to its text
-};
-
-const Placed kDesign[] = {
-    {Control::Label2, "Label2", "アップデート基準選択", 8, 8, 0, 0},
-    {Control::Label3, "Label3", "(選択しない基準がインストールされていた場合は削除されます)", 8, 24,
-     0, 0},
-    {Control::CheckListBox1, "CheckListBox1", "", 8, 40, 489, 149},
-    {Control::MsgLabel, "MsgLabel", "XXX", 8, 203, 0, 0},
-    {Control::ProgressBar, "ProgressBar", "", 8, 217, 489, 16},
-    {Control::ProgressLabel, "ProgressLabel", "XXXXXXXXXXX", 431, 239, 66, 12},
-    {Control::NowVersionLabel, "NowVersionLabel", "NowVersion", 10, 246, 0, 0},
-    {Control::UpVersionLabel, "UpVersionLabel", "UpVersion", 10, 262, 0, 0},
-    {Control::DownLoadButton, "DownLoadButton", "アップデート開始", 386, 255, 111, 25},
-    {Control::CancelButton, "CancelButton", "ｷｬﾝｾﾙ", 386, 255, 111, 25},
-};
-
 class LayoutTest : public testing::Test {
  protected:
-  platform::qt::QtView view;
+  platform::qt::QtView view{app::kMainForm};
   platform::qt::UpdateWindow& window = view.window();
 };
 
 TEST_F(LayoutTest, WindowHasItsCaptionFixedFrameAndClientAreaBelowTheMenu) {
-  EXPECT_EQ(window.windowTitle().toStdString(), "【Brevan】アップデートプログラム");
+  EXPECT_EQ(window.windowTitle(), text(design.caption));
   view.show();
-  EXPECT_EQ(window.clientArea()->size(), QSize(506, 288));
+  EXPECT_EQ(window.clientArea()->size(), QSize(design.clientWidth, design.clientHeight));
   EXPECT_EQ(window.clientArea()->y(), window.menuBar()->height());
   EXPECT_GT(window.menuBar()->height(), 0);
   EXPECT_EQ(window.size(), QSize(506, 288 + window.menuBar()->height()));
@@ -87,38 +71,39 @@ TEST_F(LayoutTest, WindowIsCentredOnTheScreen) {
   EXPECT_NEAR(window.frameGeometry().center().y(), screen.center().y(), 1);
 }
 
-TEST_F(LayoutTest, EveryControlHasItsDesignTextPlaceAndSize) {
+TEST_F(LayoutTest, EveryControlHasItsDesignKindTextPlaceSizeAndFont) {
   view.show();
-  for (const Placed& p : kDesign) {
-    SCOPED_TRACE(p.name);
-    QWidget* w = window.control(p.control);
+  for (const platform::ControlDesign& row : design.controls) {
+    SCOPED_TRACE(std::string(row.name));
+    QWidget* w = window.control(row.control);
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->objectName().toStdString(), p.name);
+    EXPECT_EQ(w->objectName(), text(row.name));
     EXPECT_EQ(w->parentWidget(), window.clientArea());
-    EXPECT_EQ(view.caption(p.control), p.text);
-    EXPECT_EQ(w->pos(), QPoint(p.left, p.top));
-    EXPECT_TRUE(view.isVisible(p.control));
-    EXPECT_TRUE(view.isEnabled(p.control));
-    if (p.width != 0) {
-      EXPECT_EQ(w->size(), QSize(p.width, p.height));
+    const bool kindMatches =
+        (row.kind == ControlKind::Label && qobject_cast<QLabel*>(w)) ||
+        (row.kind == ControlKind::Button && qobject_cast<QPushButton*>(w)) ||
+        (row.kind == ControlKind::ProgressBar && qobject_cast<QProgressBar*>(w)) ||
+        (row.kind == ControlKind::CheckList && w == window.checkList());
+    EXPECT_TRUE(kindMatches);
+    EXPECT_EQ(view.caption(row.control), row.text);
+    EXPECT_EQ(w->pos(), QPoint(row.left, row.top));
+    EXPECT_EQ(view.isVisible(row.control), row.visible);
+    EXPECT_EQ(view.isEnabled(row.control), row.enabled);
+    if (row.width != 0) {
+      EXPECT_EQ(w->size(), QSize(row.width, row.height));
     } else {
       // Labels fit their text; the face is fixed-pitch, 6 pixels a half-width cell at 12 pixels.
-      EXPECT_EQ(w->width(), 6 * cells(QString::fromUtf8(p.text)));
+      EXPECT_EQ(w->width(), 6 * cells(text(row.text)));
       EXPECT_GE(w->height(), 12);
       EXPECT_LE(w->height(), 14);
     }
-  }
-}
-
-TEST_F(LayoutTest, FontsAreTheGothicFaceAtPixelSizes) {
-  for (Control c : {Control::Label2, Control::MsgLabel, Control::DownLoadButton,
-                    Control::CancelButton, Control::CheckListBox1}) {
-    QWidget* w = window.control(c);
-    SCOPED_TRACE(w->objectName().toStdString());
-    const int expected = c == Control::CheckListBox1 ? 13 : 12;
-    EXPECT_EQ(w->font().family().toStdString(), "ＭＳ ゴシック");
-    EXPECT_EQ(w->font().pixelSize(), expected) << "pixel sizes do not follow desktop scaling";
+    EXPECT_EQ(w->font().family(), text(row.font.face));
+    EXPECT_EQ(w->font().pixelSize(), row.font.height)
+        << "pixel sizes do not follow desktop scaling";
     EXPECT_EQ(QFontInfo(w->font()).family().toStdString(), "IPAGothic") << "alias not in force";
+    if (row.font.colour == platform::TextColour::Black) {
+      EXPECT_EQ(w->palette().color(QPalette::ButtonText), QColor(Qt::black));
+    }
   }
 }
 
@@ -165,7 +150,7 @@ TEST_F(LayoutTest, CheckListHoldsTheFifteenStandardsUnticked) {
   ASSERT_EQ(view.itemCount(), 15);
   for (int i = 0; i < 15; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(view.itemText(i), app::kStandards[static_cast<size_t>(i)]);
+    EXPECT_EQ(view.itemText(i), design.checkList.items[static_cast<size_t>(i)]);
     EXPECT_FALSE(view.isChecked(i));
     EXPECT_TRUE(window.checkList()->item(i)->flags() & Qt::ItemIsUserCheckable);
   }
@@ -218,14 +203,16 @@ TEST_F(LayoutTest, TabOrderIsStartButtonListThenCancelButton) {
 TEST_F(LayoutTest, MenuBarHasTheSettingsMenuWithBothProxyItems) {
   const QList<QAction*> top = window.menuBar()->actions();
   ASSERT_EQ(top.size(), 1);
-  EXPECT_EQ(top[0]->text().toStdString(), "設定");
+  EXPECT_EQ(top[0]->text(), text(design.menu.text));
   ASSERT_NE(top[0]->menu(), nullptr);
   const QList<QAction*> items = top[0]->menu()->actions();
   ASSERT_EQ(items.size(), 2);
-  EXPECT_EQ(items[0], window.proxyIPMenu());
-  EXPECT_EQ(items[0]->text().toStdString(), "プロキシIP");
-  EXPECT_EQ(items[1], window.proxyPortMenu());
-  EXPECT_EQ(items[1]->text().toStdString(), "プロキシPort");
+  for (int i = 0; i < 2; ++i) {
+    const platform::MenuItemDesign& item = design.menu.items[static_cast<size_t>(i)];
+    EXPECT_EQ(items[i], window.menuAction(item.command));
+    EXPECT_EQ(items[i]->text(), text(item.text));
+    EXPECT_EQ(items[i]->objectName(), text(item.name));
+  }
 }
 
 TEST_F(LayoutTest, VisibilityAndEnabledAreEachControlsOwnSetting) {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/WindowDesign.h"
 #include "platform/qt/FontAlias.h"
 #include "platform/qt/QtView.h"
 #include "platform/qt/UpdateWindow.h"
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
-  platform::qt::QtView view;
+  platform::qt::QtView view{app::kMainForm};
   using platform::Control;
   if (!design) {
     view.setVisible(Control::CancelButton, false);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Standards.h"
+#include "app/WindowDesign.h"
 #include "tools/sample-release/Tree.h"
 
 namespace sample {
@@ -19,9 +19,8 @@ inline constexpr const char* kSettingsFile = "WINDOWS/DARADURA.INI";
 // The version of the installed main program; below 1.2.9, so the first pass runs.
 inline constexpr const char* kOldVersion = "v1.0.0.0";
 
-// The fifteen standards in list order, UTF-8.
-// The standards list's items, in the window's order.
-inline constexpr const auto& kStandardNames = app::kStandards;
+// The standards list's items, in the window's order, UTF-8.
+inline constexpr const auto& kStandardNames = app::kMainForm.checkList.items;
 
 using Ticks = std::array<bool, 15>;
 // Every standard ticked: what the list shows on a first update, when NEW_BIN has no plug-in list.
