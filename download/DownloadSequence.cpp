@@ -81,9 +81,8 @@ void TMainForm::DownLoadButtonClick() {
   if (app::FileVersionText(m_services, InstallPath + "pictdesk.exe") >= "v1.2.9") {
     CancelAllowed = true;
   } else {
-    download::PassPlan plan{
-        ipwHTTP2.get(),         download::CommonFiles1, 23, &download::StandardFiles1[0][0], 12,
-        download::kBaseAddress1};
+    download::PassPlan plan{ipwHTTP2.get(), download::CommonFiles1, download::StandardRows1,
+                            download::kBaseAddress1};
     if (!download::runPass(*this, plan)) return;
   }
 
@@ -96,8 +95,7 @@ void TMainForm::DownLoadButtonClick() {
   InstallPath = download::FullFolderPath(files, InstallPath + "..\\New_BIN\\");
   WorkPath = app::GetTempDir(m_services) + "BrvNewUp\\";
   (void)files.createFolders(WorkPath);
-  download::PassPlan plan{
-      ipwHTTP.get(),          download::CommonFiles2, 42, &download::StandardFiles2[0][0], 80,
-      download::kBaseAddress2};
+  download::PassPlan plan{ipwHTTP.get(), download::CommonFiles2, download::StandardRows2,
+                          download::kBaseAddress2};
   download::runPass(*this, plan);
 }

@@ -77,8 +77,9 @@ bool isTextPage(const std::string& fileName) {
   return extension == ".HTM" || extension == ".CSS" || extension == ".JS" || extension == ".HTML";
 }
 
-// Longest run of bytes held before it is written.
+// Longest run of bytes held before it is written, and the pieces the merge file is read in.
 constexpr size_t kWriteBuffer = 256 * 1024;
+constexpr size_t kReadBuffer = 64 * 1024;
 
 // Writes the blocks as they are read: a block's data goes to a scratch file in the help
 // folder, which takes the place of the block's file when its end marker is reached, and is
@@ -161,7 +162,7 @@ class BlockWriter final : public HelpMergeSink {
     if (m_failed || (m_files.fileExists(fileName) && !m_files.deleteFile(fileName)) ||
         !m_files.moveFile(m_scratch, fileName)) {
       dropScratch();
-      throw BrevanError("ファイル \"" + fileName + "\" を作成できません。");
+      throw BrevanError(cannotCreateFileText(fileName));
     }
     m_scratchMade = false;
     (void)m_files.setDosTime(fileName, dosTime);  // an invalid stamp is ignored
@@ -198,7 +199,7 @@ void HexTextToFile(platform::FileSystem& files, const std::string& HexText,
     throw BrevanError("'" + quoteBytes(decoder.badPair()) + "' は有効な16進数ではありません");
   }
   if (!files.writeFile(FileName, bytes)) {
-    throw BrevanError("ファイル \"" + FileName + "\" を作成できません。");
+    throw BrevanError(cannotCreateFileText(FileName));
   }
 }
 
@@ -206,13 +207,13 @@ bool MergeHelpFile(platform::FileSystem& files, platform::TextCodec& codec,
                    platform::MessagePump& pump, const std::string& SourceFile,
                    const std::string& HelpFolder) {
   const auto in = files.openForReading(SourceFile);
-  if (!in) throw BrevanError("ファイル \"" + SourceFile + "\" を開けません。");
+  if (!in) throw BrevanError(cannotOpenFileText(SourceFile));
   BlockWriter writer(files, codec, pump, app::withBackslash(HelpFolder));
   HelpMergeReader reader(writer);
-  std::vector<char> buffer(kWriteBuffer);
+  std::vector<char> buffer(kReadBuffer);
   for (;;) {
     const auto got = in->read(buffer.data(), buffer.size());
-    if (!got) throw BrevanError("ファイル \"" + SourceFile + "\" を開けません。");
+    if (!got) throw BrevanError(cannotOpenFileText(SourceFile));
     if (*got == 0) break;
     if (!reader.feed(std::string_view(buffer.data(), *got))) return true;
   }

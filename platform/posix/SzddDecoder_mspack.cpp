@@ -1,4 +1,5 @@
-// libmspack's SZDD decoder over file descriptors: our own mspack_system, buffered output.
+// libmspack's SZDD decoder over file descriptors or memory: our own mspack_system, buffered
+// output.
 #include "platform/posix/SzddDecoder_mspack.h"
 
 #include <mspack.h>
@@ -9,6 +10,8 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/LzErrno_posix.h"
@@ -19,15 +22,21 @@ namespace {
 
 // The decoder writes one byte at a time; this many are gathered before each write(2).
 constexpr size_t kOutputBuffer = 256 * 1024;
+constexpr size_t kInputBuffer = 64 * 1024;
 
 // What the decoder sees as an open file. The descriptors stay ours: close() only flushes.
 struct DescriptorFile {
   int fd = -1;
   bool output = false;
-  uint64_t limit = 0;     // output: bytes the header announces
-  uint64_t accepted = 0;  // output: bytes kept, at most limit
-  std::vector<char> buffer;
-  int error = 0;  // errno of the first failed read or write
+  uint64_t limit = 0;        // output: bytes the header announces
+  uint64_t accepted = 0;     // output: bytes kept, at most limit
+  std::vector<char> buffer;  // output: bytes not yet written; input: bytes read ahead
+  size_t readPos = 0;        // input: the next byte of buffer to hand out
+  int error = 0;             // errno of the first failed read or write
+  // In memory instead of a descriptor: the input's bytes, or the string the output goes to.
+  const std::string_view* memory = nullptr;
+  uint64_t memoryPos = 0;
+  std::string* sink = nullptr;
 };
 
 bool flush(DescriptorFile& file) {
@@ -69,12 +78,28 @@ void closeFile(mspack_file* handle) {
 int readFile(mspack_file* handle, void* buffer, int bytes) {
   auto* file = reinterpret_cast<DescriptorFile*>(handle);
   if (bytes < 0) return -1;
-  for (;;) {
-    ssize_t n = ::read(file->fd, buffer, static_cast<size_t>(bytes));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) file->error = errno;
+  if (file->memory != nullptr) {
+    const size_t n = file->memory->copy(static_cast<char*>(buffer), static_cast<size_t>(bytes),
+                                        std::min<uint64_t>(file->memoryPos, file->memory->size()));
+    file->memoryPos += n;
     return static_cast<int>(n);
   }
+  // The decoder asks for a few KB at a time; the disk is read in larger pieces.
+  if (file->readPos == file->buffer.size()) {
+    file->buffer.resize(kInputBuffer);
+    ssize_t n = -1;
+    do {
+      n = ::read(file->fd, file->buffer.data(), file->buffer.size());
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) file->error = errno;
+    file->buffer.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    file->readPos = 0;
+    if (n <= 0) return static_cast<int>(n);
+  }
+  const size_t n = std::min(static_cast<size_t>(bytes), file->buffer.size() - file->readPos);
+  std::memcpy(buffer, file->buffer.data() + file->readPos, n);
+  file->readPos += n;
+  return static_cast<int>(n);
 }
 
 int writeFile(mspack_file* handle, void* buffer, int bytes) {
@@ -84,8 +109,12 @@ int writeFile(mspack_file* handle, void* buffer, int bytes) {
   const uint64_t room = file->limit - file->accepted;
   const size_t keep = static_cast<size_t>(std::min<uint64_t>(room, static_cast<uint64_t>(bytes)));
   const char* data = static_cast<const char*>(buffer);
-  file->buffer.insert(file->buffer.end(), data, data + keep);
   file->accepted += keep;
+  if (file->sink != nullptr) {
+    file->sink->append(data, keep);
+    return bytes;
+  }
+  file->buffer.insert(file->buffer.end(), data, data + keep);
   if (file->buffer.size() >= kOutputBuffer && !flush(*file)) return -1;
   return bytes;
 }
@@ -97,11 +126,31 @@ int seekFile(mspack_file* handle, off_t offset, int mode) {
                : mode == MSPACK_SYS_SEEK_END ? SEEK_END
                                              : -1;
   if (whence < 0) return -1;
+  if (file->memory != nullptr) {
+    const int64_t base = whence == SEEK_SET   ? 0
+                         : whence == SEEK_CUR ? static_cast<int64_t>(file->memoryPos)
+                                              : static_cast<int64_t>(file->memory->size());
+    if (base + offset < 0) return -1;
+    file->memoryPos = static_cast<uint64_t>(base + offset);
+    return 0;
+  }
+  if (!file->output) {
+    // The bytes read ahead are dropped; a move from here counts from the decoder's place.
+    if (whence == SEEK_CUR) {
+      offset -= static_cast<off_t>(file->buffer.size() - file->readPos);
+    }
+    file->buffer.clear();
+    file->readPos = 0;
+  }
   return ::lseek(file->fd, offset, whence) < 0 ? -1 : 0;
 }
 
 off_t tellFile(mspack_file* handle) {
-  return ::lseek(reinterpret_cast<DescriptorFile*>(handle)->fd, 0, SEEK_CUR);
+  auto* file = reinterpret_cast<DescriptorFile*>(handle);
+  if (file->memory != nullptr) return static_cast<off_t>(file->memoryPos);
+  const off_t at = ::lseek(file->fd, 0, SEEK_CUR);
+  if (at < 0 || file->output) return at;
+  return at - static_cast<off_t>(file->buffer.size() - file->readPos);
 }
 
 void message(mspack_file*, const char*, ...) {}  // the decoder's remarks are not shown
@@ -112,10 +161,9 @@ void copyBytes(void* from, void* to, size_t bytes) { std::memmove(to, from, byte
 
 }  // namespace
 
-Status decodeSzdd(int input, int output, uint32_t length) {
-  DescriptorFile in{input, false, 0, 0, {}, 0};
-  DescriptorFile out{output, true, length, 0, {}, 0};
-  out.buffer.reserve(kOutputBuffer + 4096);
+namespace {
+
+Status decode(DescriptorFile& in, DescriptorFile& out) {
   DescriptorSystem system{{openFile, closeFile, readFile, writeFile, seekFile, tellFile, message,
                            allocate, release, copyBytes, nullptr},
                           &in,
@@ -136,8 +184,27 @@ Status decodeSzdd(int input, int output, uint32_t length) {
   if (result == MSPACK_ERR_NOMEMORY) return Status::failure(kErrorNotEnoughMemory);
   if (result != MSPACK_ERR_OK) return Status::failure(kErrorInvalidData);
   // The decoder stops quietly where the stream ends; a short stream is a damaged file.
-  if (out.accepted < length) return Status::failure(kErrorInvalidData);
+  if (out.accepted < out.limit) return Status::failure(kErrorInvalidData);
   return Status::success();
+}
+
+}  // namespace
+
+Status decodeSzdd(int input, int output, uint32_t length) {
+  DescriptorFile in{input, false, 0, 0, {}, 0};
+  DescriptorFile out{output, true, length, 0, {}, 0};
+  out.buffer.reserve(kOutputBuffer + 4096);
+  return decode(in, out);
+}
+
+Status decodeSzdd(std::string_view input, std::string& output, uint32_t length) {
+  DescriptorFile in;
+  in.memory = &input;
+  DescriptorFile out;
+  out.output = true;
+  out.limit = length;
+  out.sink = &output;
+  return decode(in, out);
 }
 
 }  // namespace platform::posix

@@ -55,4 +55,11 @@ std::string narrow(std::wstring_view utf16) {
   return out;
 }
 
+std::string windowText(HWND hwnd) {
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return narrow(text);
+}
+
 }  // namespace platform::win32

@@ -144,7 +144,7 @@ struct FailureRow {
 };
 
 TEST_F(DownloadSequenceTest, FailedFetchShowsItsPositionInTheWholeListAndStopsThePass) {
-  const std::string plugin2 = download::StandardFiles2[0][0];
+  const std::string plugin2{download::StandardFiles2[0][0]};
   const FailureRow rows[] = {
       {"fifth file, pass (1)", true, "PAGESET.EX_", 404, 5,
        "通信エラーが発生しました[5]\r\r404: Not Found"},

@@ -30,10 +30,9 @@ void writeNative(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-template <size_t N>
-void appendRow(std::vector<std::string>& list, const char* const (&row)[N]) {
-  for (const char* name : row) {
-    if (name) list.emplace_back(name);
+void appendRow(std::vector<std::string>& list, std::span<const std::string_view> row) {
+  for (std::string_view name : row) {
+    if (!name.empty()) list.emplace_back(name);
   }
 }
 

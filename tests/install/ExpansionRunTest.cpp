@@ -31,10 +31,10 @@ class ExpansionRunTest : public WindowTest {
     form->InstallPath = kTarget;
     form->WorkPath = kWork;
     auto& list = *form->WorkList;
-    list.assign(download::CommonFiles2, download::CommonFiles2 + 42);
+    list.assign(download::CommonFiles2.begin(), download::CommonFiles2.end());
     for (int row : rows) {
-      for (int cell = 0; cell < 80 && download::StandardFiles2[row][cell]; ++cell) {
-        list.emplace_back(download::StandardFiles2[row][cell]);
+      for (std::string_view name : download::StandardFiles2[static_cast<size_t>(row)]) {
+        if (!name.empty()) list.emplace_back(name);
       }
     }
     for (const auto& name : list) machine.put(kWork + name, "data:" + name);
@@ -210,7 +210,7 @@ TEST_F(ExpansionRunTest, PassOneReturnsWithTheWindowEnabled) {
   form->InstallPath = "C:\\B\\OLD_BIN\\";
   form->WorkPath = "C:\\TEMP\\BrvOldUp\\";
   auto& list = *form->WorkList;
-  list.assign(download::CommonFiles1, download::CommonFiles1 + 23);
+  list.assign(download::CommonFiles1.begin(), download::CommonFiles1.end());
   list.emplace_back(download::StandardFiles1[4][0]);
   for (const auto& name : list) machine.put(form->WorkPath + name, "data:" + name);
   machine.put("C:\\B\\OLD_BIN\\PictDesk.EXE", "old");

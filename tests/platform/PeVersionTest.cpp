@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/PeVersion.h"
+#include "platform/posix/PeVersion.h"
 #include "tools/pe/PeWriter.h"
 
 namespace {

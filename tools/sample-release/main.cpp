@@ -88,7 +88,7 @@ bool savedTicks(const std::string& prefix, sample::Ticks& ticks) {
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   for (size_t i = 0; i < ticks.size(); ++i) {
     ticks[i] =
-        text.find(sample::toCp932(sample::kStandardNames[i]) + "=1\r\n") != std::string::npos;
+        text.find(sample::toCp932(std::string(sample::kStandardNames[i])) + "=1\r\n") != std::string::npos;
   }
   return true;
 }

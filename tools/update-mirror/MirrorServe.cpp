@@ -147,9 +147,20 @@ void UpdateMirror::sendFile(Connection& c, const std::string& path, const std::s
   if (cut) limit = fault.bytes == kHalfBody ? size / 2 : std::min(fault.bytes, size);
   if (method == "HEAD") limit = 0;
   const size_t piece = fault.kind == FaultKind::kSlow ? fault.bytes : kChunk;
+  // The head goes out in one send with the first piece of the body: a small file is then one
+  // segment, and no reply waits on a second write.
+  std::string out = std::move(head);
+  const size_t firstPiece = std::min({piece, kChunk, limit});
+  out.resize(out.size() + firstPiece);
+  const size_t headSize = out.size() - firstPiece;
+  ssize_t got = firstPiece == 0 ? 0 : ::pread(file, out.data() + headSize, firstPiece, 0);
+  bool ok = got == static_cast<ssize_t>(firstPiece);
+  out.resize(headSize + (got > 0 ? static_cast<size_t>(got) : 0));
+  ok = ok && sendAll(c, out.data(), out.size());
+  size_t sent = firstPiece;
+  if (ok && fault.kind == FaultKind::kSlow && sent < limit) ok = pause(fault.intervalMs);
   std::vector<char> buffer(std::min(piece, kChunk));
-  bool ok = sendAll(c, head.data(), head.size());
-  for (size_t sent = 0; ok && sent < limit;) {
+  while (ok && sent < limit) {
     const size_t want = std::min({buffer.size(), piece, limit - sent});
     const ssize_t n = ::pread(file, buffer.data(), want, static_cast<off_t>(sent));
     if (n <= 0) {
