@@ -8,3 +8,11 @@ class BrevanError : public std::runtime_error {
  public:
   explicit BrevanError(const std::string& message) : std::runtime_error(message) {}
 };
+
+// The file-error texts every writer and reader of the program shows.
+inline std::string cannotCreateFileText(const std::string& path) {
+  return "ファイル \"" + path + "\" を作成できません。";
+}
+inline std::string cannotOpenFileText(const std::string& path) {
+  return "ファイル \"" + path + "\" を開けません。";
+}

@@ -60,35 +60,51 @@ class TMainForm : public platform::ViewEvents, public platform::HttpTransferEven
   void InstallSettingsFile(int position);
   void InstallPlugins(int firstStandard);
   void ReplaceMainProgram();
-  void InstallTemplateFolder(const std::string& folder, int position,
-                             const std::string& extension);
+  void InstallTemplateFolder(const std::string& folder, int position, const std::string& extension);
   void InstallArchiveFolder(const std::string& folder, int position);
   int ExpandArchive(const std::string& archivePath, const std::string& destFolder);
 
-  // ---- run state
+  // ---- run state: what each field holds; who changes it.
+  // The installation root, then root + OLD_BIN\, then root + New_BIN\ as the download runs.
   std::string InstallPath;
+  // The installation root as start-up found it; never changed afterwards.
   std::string InstallRoot;
+  // Full path of the settings file "DARADURA.INI"; set once by FormCreate.
   std::string IniFileName;
+  // Proxy host for the transfers; read by FormCreate, changed by the proxy menu.
   std::string ProxyIP;
+  // Proxy port, 0 when none; read by FormCreate, changed by the proxy menu.
   uint16_t ProxyPortNo = 0;
+  // The settings file's VER ("0.0.0" when it is missing); read by FormCreate, only written back.
   std::string IniVersion;
+  // Version of the installed main program (empty when none); set by FormCreate.
   std::string NowVersion;
+  // Cleared by FormCreate when the user declines to overwrite; FormActivate then closes.
   bool ContinueUpdate = false;
-  // Created by FormCreate, released by FormClose.
+  // Names to fetch and expand, by position: made by FormCreate, filled per pass, freed on close.
   std::unique_ptr<std::vector<std::string>> WorkList;
+  // The pass's work folder under the temporary folder; set by the download sequence.
   std::string WorkPath;
+  // Stops the download: set by Cancel, close and transfer errors, cleared by the download sequence.
   bool CancelRequested = false;
+  // The pass's last file arrived complete: kept by the transfer events, cleared before each pass.
   bool TransferDone = false;
+  // Bytes of the current file so far; kept by the transfer events.
   int32_t TransferredBytes = 0;
-  // Fields of the download sequence.
+  // Number, from 1, of the file being fetched; set by the download pass.
   int32_t CurrentItem = 0;
+  // True during pass (1), false during pass (2); set by the download sequence, read by Unpress.
   bool FirstPass = false;
+  // Whether the cancel button shows during the pass; set by the download sequence.
   bool CancelAllowed = false;
+  // Length announced for the current file: preset by the download pass, set by the header event.
   double ContentLength = 0.0;
 
-  // The window's transfer components.
+  // Transfer component of pass (2); made with the window.
   std::unique_ptr<platform::HttpTransfer> ipwHTTP;
+  // Transfer component of pass (1); made with the window.
   std::unique_ptr<platform::HttpTransfer> ipwHTTP2;
+  // A third component the window carries; no operation uses it.
   std::unique_ptr<platform::HttpTransfer> ipwHTTP_lha32;
 
   // True once start-up found no installation and told the program to end.
@@ -123,17 +139,31 @@ class TMainForm : public platform::ViewEvents, public platform::HttpTransferEven
   // Shows an error that reached the top of a handler, as the application's default handling.
   void showException(const std::exception& e);
 
+  // Steps of FormCreate.
+  void resetWindowState();
+  // False when no installation was found and the program was told to end.
+  bool findInstallation();
+  void showVersions(const std::string& mainProgram);
+  // False when the user declined to overwrite an equal or newer installation.
+  bool overwriteAccepted(const std::string& mainProgram);
   void readSettingsFile();
   void loadStandards();
   void saveStandards();
 
+  // The window's controls and dialogs; handed in, outlives the form.
   platform::View& m_view;
+  // The machine services; handed in, outlive the form.
   platform::Services& m_services;
+  // The archive library binding, null when none was loaded; handed in.
   LhaBinding* m_lha;
+  // Set by FormCreate when no installation was found.
   bool m_terminated = false;
+  // Set by FormClose; a running sequence stops using the run state.
   bool m_closed = false;
+  // Set by the download sequence for as long as it runs.
   bool m_running = false;
-  // While the expansion installs files the window cannot be closed: it ends the run itself.
+  // Set by Unpress while it installs files: the window cannot be closed, the run ends itself.
   bool m_expanding = false;
+  // Set once FormCreate loaded the ticks; FormClose saves them only then.
   bool m_standardsLoaded = false;
 };

@@ -33,7 +33,7 @@ long double TextToNumber(const std::string& text) {
   return std::strtold(kept.c_str(), nullptr);
 }
 
-std::optional<int32_t> strictInteger(const std::string& text) {
+std::optional<int32_t> typedInteger(const std::string& text) {
   size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   bool negative = false;
@@ -42,9 +42,6 @@ std::optional<int32_t> strictInteger(const std::string& text) {
   if (i < text.size() && text[i] == '$') {
     base = 16;
     ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
   }
   if (i >= text.size()) return std::nullopt;
   int64_t value = 0;
@@ -72,6 +69,13 @@ std::optional<int32_t> strictInteger(const std::string& text) {
   if (negative) value = -value;
   if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
   return static_cast<int32_t>(value);
+}
+
+std::optional<int32_t> profileInteger(const std::string& text) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    return typedInteger("$" + text.substr(2));
+  }
+  return typedInteger(text);
 }
 
 }  // namespace app

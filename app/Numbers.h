@@ -12,7 +12,12 @@ namespace app {
 long double TextToNumber(const std::string& text);
 
 // Strict whole-number reading of typed text: leading blanks, an optional sign, decimal digits
-// or hexadecimal after "$" or "0x"; nullopt for anything else or a value outside 32 bits.
-std::optional<int32_t> strictInteger(const std::string& text);
+// or hexadecimal digits after "$"; nullopt for anything else ("0x50" included) or a value
+// outside 32 bits.
+std::optional<int32_t> typedInteger(const std::string& text);
+
+// A whole number stored in a profile file: as typedInteger, and "0x" or "0X" at the start also
+// marks hexadecimal digits.
+std::optional<int32_t> profileInteger(const std::string& text);
 
 }  // namespace app

@@ -11,7 +11,7 @@ void TMainForm::WriteInitFile() {
   // Replaced as a whole, so a full disk never leaves half a settings file.
   if (auto st = m_services.files.replaceFileAtomically(IniFileName, bytes); !st) {
     m_services.lastError.set(st.error);
-    throw BrevanError("ファイル \"" + IniFileName + "\" を作成できません。" +
+    throw BrevanError(cannotCreateFileText(IniFileName) +
                       app::systemErrorText(st.error));
   }
 }
@@ -23,7 +23,7 @@ void TMainForm::ProxyIPMenuClick() {
 
 void TMainForm::ProxyPortMenuClick() {
   std::string typed = m_view.inputBox("プロキシ設定", "プロキシPort", std::to_string(ProxyPortNo));
-  auto number = app::strictInteger(typed);
+  auto number = app::typedInteger(typed);
   if (!number) throw BrevanError("'" + typed + "' は整数ではありません");
   if (*number < 0 || *number > 65535) throw BrevanError("範囲チェックエラー");
   ProxyPortNo = static_cast<uint16_t>(*number);

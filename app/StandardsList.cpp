@@ -33,7 +33,7 @@ void TMainForm::loadStandards() {
     bool ticked = true;
     if (found) {
       auto value = m_services.profiles.readString(working, app::kPluginSection, m_view.itemText(i));
-      auto number = value ? app::strictInteger(*value) : std::nullopt;
+      auto number = value ? app::profileInteger(*value) : std::nullopt;
       ticked = number.value_or(0) != 0;
     }
     m_view.setChecked(i, ticked);

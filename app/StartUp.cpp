@@ -23,30 +23,68 @@ void cutFolder(std::string& path, const std::string& folder) {
   }
 }
 
-}  // namespace
-
-void TMainForm::FormCreate() {
-  auto& reg = m_services.registry;
-
-  // 1. An earlier update may have registered the program inside OLD_BIN; point it back.
-  if (reg.keyExists(RegistryRoot::LocalMachine, kBrevanKey)) {
-    if (auto exe = reg.readString(RegistryRoot::LocalMachine, kBrevanKey, "Exename")) {
-      std::string upper = app::upperAscii(*exe);
-      if (size_t pos = upper.find("OLD_BIN\\"); pos != std::string::npos) {
-        upper.erase(pos, 8);
-        (void)reg.writeString(RegistryRoot::LocalMachine, kBrevanKey, "exename",
-                              upper);  // optional
-      }
-    }
+// An earlier update may have registered the program inside OLD_BIN; point it back.
+void repairRegisteredProgram(platform::Registry& reg) {
+  if (!reg.keyExists(RegistryRoot::LocalMachine, kBrevanKey)) return;
+  auto exe = reg.readString(RegistryRoot::LocalMachine, kBrevanKey, "Exename");
+  if (!exe) return;
+  std::string upper = app::upperAscii(*exe);
+  if (size_t pos = upper.find("OLD_BIN\\"); pos != std::string::npos) {
+    upper.erase(pos, 8);
+    (void)reg.writeString(RegistryRoot::LocalMachine, kBrevanKey, "exename", upper);  // optional
   }
+}
 
-  // 2. The image viewer's per-user read option starts afresh.
+// The image viewer's per-user read option starts afresh.
+void resetViewerOption(platform::Registry& reg) {
   if (reg.createKey(RegistryRoot::CurrentUser, kViewerOptionKey)) {
     (void)reg.writeBinary(RegistryRoot::CurrentUser, kViewerOptionKey, "ReadOption",
                           std::string(12, '\0'));  // optional
   }
+}
 
-  // 3. Window state.
+// The settings file sits in \VALTERN\BREVAN on the Windows drive, else in Windows itself.
+std::string settingsFileName(platform::Services& services) {
+  std::string windowsDir = app::GetWindowsDir(services);
+  std::string settingsFolder = windowsDir;
+  if (!windowsDir.empty()) {
+    std::string brevanFolder = windowsDir.substr(0, 1) + ":\\VALTERN\\BREVAN";
+    if (services.files.folderExists(brevanFolder)) settingsFolder = brevanFolder;
+  }
+  return app::withBackslash(settingsFolder) + "DARADURA.INI";
+}
+
+}  // namespace
+
+void TMainForm::FormCreate() {
+  repairRegisteredProgram(m_services.registry);
+  resetViewerOption(m_services.registry);
+  resetWindowState();
+  IniFileName = settingsFileName(m_services);
+  if (!findInstallation()) return;
+
+  // A path saved during an update names a sub-folder; go back to the installation folder.
+  cutFolder(InstallPath, "OLD_BIN\\");
+  cutFolder(InstallPath, "NEW_BIN\\");
+  InstallRoot = InstallPath;
+
+  const std::string mainProgram = app::withBackslash(InstallPath) + "pictdesk.exe";
+  showVersions(mainProgram);
+  if (!overwriteAccepted(mainProgram)) {
+    ContinueUpdate = false;
+    return;
+  }
+
+  loadStandards();
+  WorkList = std::make_unique<std::vector<std::string>>();
+  TransferDone = false;
+  TransferredBytes = 0;
+  app::showNotice(m_view,
+                  "このアップデートを行うと、ルミナメニューを御使用の場合はバージョン1.07i"
+                  "以降が必要になります\r\r必ずルミナメニューのバージョンをご確認下さい");
+}
+
+void TMainForm::resetWindowState() {
   m_view.setVisible(Control::CancelButton, false);
   m_view.setVisible(Control::DownLoadButton, true);
   m_view.setClientSize(app::kMainForm.clientWidth, app::kMainForm.clientHeight);
@@ -57,70 +95,45 @@ void TMainForm::FormCreate() {
   ProxyIP.clear();
   ProxyPortNo = 0;
   IniVersion = "0.0.0";
+}
 
-  // 4. The settings file sits in \VALTERN\BREVAN on the Windows drive, else in Windows itself.
-  std::string windowsDir = app::GetWindowsDir(m_services);
-  std::string settingsFolder = windowsDir;
-  if (!windowsDir.empty()) {
-    std::string brevanFolder = windowsDir.substr(0, 1) + ":\\VALTERN\\BREVAN";
-    if (m_services.files.folderExists(brevanFolder)) settingsFolder = brevanFolder;
-  }
-  IniFileName = app::withBackslash(settingsFolder) + "DARADURA.INI";
-
-  // 5. The installation folder: the settings file, else the registered program.
+bool TMainForm::findInstallation() {
+  // The settings file names the installation, else the registered program does.
   if (m_services.files.exists(IniFileName)) {
     try {
       readSettingsFile();
     } catch (const BrevanError& e) {
       app::showError(m_view, e.what());
-      m_terminated = true;
-      m_view.terminate();
-      return;
+      InstallPath.clear();
     }
-  } else if (auto exe = reg.readString(RegistryRoot::LocalMachine, kBrevanKey, "Exename")) {
+  } else if (auto exe = m_services.registry.readString(RegistryRoot::LocalMachine, kBrevanKey,
+                                                       "Exename")) {
     InstallPath = app::folderPart(*exe);
   }
-  if (InstallPath.empty()) {
-    m_terminated = true;
-    m_view.terminate();
-    return;
-  }
+  if (!InstallPath.empty()) return true;
+  m_terminated = true;
+  m_view.terminate();
+  return false;
+}
 
-  // 6. A path saved during an update names a sub-folder; go back to the installation folder.
-  cutFolder(InstallPath, "OLD_BIN\\");
-  cutFolder(InstallPath, "NEW_BIN\\");
-  InstallRoot = InstallPath;
-
-  // 7. Versions.
-  std::string mainProgram = app::withBackslash(InstallPath) + "pictdesk.exe";
+void TMainForm::showVersions(const std::string& mainProgram) {
   NowVersion = app::FileVersionText(m_services, mainProgram);
   m_view.setCaption(Control::NowVersionLabel, "NowVersion: " + NowVersion);
   m_view.setCaption(Control::UpVersionLabel, std::string("UpVersion: ") + app::kUpVersion);
+}
 
-  // 8. Versions compare as text, byte by byte.
-  if (!(app::FileVersionText(m_services, mainProgram) < app::kUpVersion)) {
-    if (!app::confirm(m_view,
+bool TMainForm::overwriteAccepted(const std::string& mainProgram) {
+  // Versions compare as text, byte by byte; the file is asked again, as at the label.
+  if (app::FileVersionText(m_services, mainProgram) < app::kUpVersion) return true;
+  return app::confirm(m_view,
                       "既に同バージョンまたは上位バージョンがインストールされています。\r"
-                      "上書き更新を行いますか？")) {
-      ContinueUpdate = false;
-      return;
-    }
-  }
-
-  // 9 to 11.
-  loadStandards();
-  WorkList = std::make_unique<std::vector<std::string>>();
-  TransferDone = false;
-  TransferredBytes = 0;
-  app::showNotice(m_view,
-                  "このアップデートを行うと、ルミナメニューを御使用の場合はバージョン1.07i"
-                  "以降が必要になります\r\r必ずルミナメニューのバージョンをご確認下さい");
+                      "上書き更新を行いますか？");
 }
 
 void TMainForm::readSettingsFile() {
   auto bytes = m_services.files.readFile(IniFileName);
   if (!bytes) {
-    throw BrevanError("ファイル \"" + IniFileName + "\" を開けません。" +
+    throw BrevanError(cannotOpenFileText(IniFileName) +
                       app::systemErrorText(m_services.lastError.get()));
   }
   // A zero byte ends the text before it is decoded.

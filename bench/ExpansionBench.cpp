@@ -165,6 +165,7 @@ int childExpand(const std::string& prefix, int argc, char** argv) {
 class NoMessages : public platform::MessagePump {
  public:
   void processMessages() override {}
+  void waitMessages(unsigned) override {}
 };
 
 int childMerge(const std::string& prefix, const std::string& name) {

@@ -22,6 +22,7 @@ constexpr size_t kSize = 50 * 1024 * 1024;
 class NoMessages : public platform::MessagePump {
  public:
   void processMessages() override {}
+  void waitMessages(unsigned) override {}
 };
 
 long maxRssKb() {

@@ -27,6 +27,7 @@ constexpr size_t kSize = 100 * 1024 * 1024;
 class IdlePump : public platform::MessagePump {
  public:
   void processMessages() override {}
+  void waitMessages(unsigned) override {}
 };
 
 long maxRssKb(int who) {

@@ -8,18 +8,29 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
-add_subdirectory(platform/win32)
+# Programs, libraries and suites side by side: the program finds UNLHA32.DLL beside itself.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# brevan_wine_test(name sources... LIBS libs...): one GoogleTest program, run as one CTest test
-# through the emulator (Wine) with the prefix the test command prepared.
+add_subdirectory(platform/win32)
+add_subdirectory(unlha32)
+
+# brevan_wine_test(name sources... LIBS libs... [WRAPPER command...]): one GoogleTest program, run
+# as one CTest test through the emulator (Wine) with the prefix the test command prepared; a
+# WRAPPER command gets the emulator and the program as its last arguments.
 function(brevan_wine_test name)
-  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "LIBS;WRAPPER" ${ARGN})
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   brevan_warnings(${name})
-  add_test(NAME ${name} COMMAND ${name})
+  if(T_WRAPPER)
+    add_test(NAME ${name}
+             COMMAND ${T_WRAPPER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   set_tests_properties(${name} PROPERTIES LABELS win ENVIRONMENT "WINEDEBUG=-all;TZ=Asia/Tokyo")
 endfunction()
 
 add_subdirectory(tests/win32)
+include(${CMAKE_SOURCE_DIR}/cmake/windows-release.cmake)

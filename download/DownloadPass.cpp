@@ -43,15 +43,16 @@ bool runPass(TMainForm& form, const PassPlan& plan) {
 
   auto& list = *form.WorkList;
   list.clear();
-  list.insert(list.end(), plan.common, plan.common + plan.commonCount);
-  for (int item = 0; item < view.itemCount() && item < 22; ++item) {
-    if (!view.isChecked(item)) continue;
-    const char* const* row = plan.rows + static_cast<size_t>(item) * plan.rowCells;
-    for (size_t cell = 0; cell < plan.rowCells && row[cell] && *row[cell]; ++cell) {
-      list.emplace_back(row[cell]);
+  list.insert(list.end(), plan.common.begin(), plan.common.end());
+  for (size_t item = 0; item < plan.rows.size() && item < static_cast<size_t>(view.itemCount());
+       ++item) {
+    if (!view.isChecked(static_cast<int>(item))) continue;
+    for (std::string_view name : plan.rows[item]) {
+      if (name.empty()) break;
+      list.emplace_back(name);
     }
   }
-  if (list.size() == plan.commonCount) {
+  if (list.size() == plan.common.size()) {
     app::showInformation(view, "基準が選択されていません");
     view.setEnabled(Control::CheckListBox1, true);
     return false;

@@ -1,7 +1,8 @@
 // One download pass of the sequence.
 #pragma once
 
-#include <cstddef>
+#include <span>
+#include <string_view>
 
 #include "platform/HttpTransfer.h"
 
@@ -12,10 +13,9 @@ namespace download {
 // The pass's component, tables and base address.
 struct PassPlan {
   platform::HttpTransfer* component;
-  const char* const* common;
-  size_t commonCount;
-  const char* const* rows;  // 22 rows of rowCells cells; unused cells are null
-  size_t rowCells;
+  std::span<const std::string_view> common;
+  // Plug-in files by list item; a row ends at its first empty cell.
+  std::span<const std::span<const std::string_view>> rows;
   const char* baseAddress;
 };
 

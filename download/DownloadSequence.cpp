@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "app/TextRules.h"
 #include "app/Versions.h"
+#include "app/Waits.h"
 #include "download/DownloadPass.h"
 #include "download/FileTables.h"
 #include "download/FolderOperations.h"
@@ -34,6 +35,12 @@ void TMainForm::DownLoadButtonClick() {
   CancelRequested = false;
   InstallPath = InstallRoot;
   CancelAllowed = true;
+  // A drive root or the Windows folder would be moved whole into OLD_BIN: refused before
+  // anything is touched.
+  if (!download::UpdatableFolder(files, app::GetWindowsDir(m_services), InstallPath)) {
+    app::showError(m_view, "インストール先フォルダ \"" + InstallPath + "\" は更新できません。");
+    return;
+  }
   ClearReadOnly(app::withBackslash(InstallPath));
 
   // 3. The first run moves the installation into OLD_BIN and prepares NEW_BIN beside it.
@@ -41,7 +48,10 @@ void TMainForm::DownLoadButtonClick() {
   if (!files.folderExists(root + "OLD_BIN")) {
     CancelAllowed = false;
     // Results are not checked: whatever could not be moved stays where it was.
-    (void)MoveFiles(download::FolderEntryList(files, root + "*"), root + "OLD_BIN");
+    // The settings file stays where start-up finds it, with the user's proxy and version.
+    (void)MoveFiles(
+        download::WithoutEntry(files, download::FolderEntryList(files, root + "*"), IniFileName),
+        root + "OLD_BIN");
     (void)files.createFolders(root + "NEW_BIN\\FASTGLASS");
     (void)MoveFiles(root + "OLD_BIN\\FASTGLASS\\*.*", root + "NEW_BIN\\FASTGLASS");
     (void)files.createFolders(root + "NEW_BIN\\Plugin");
@@ -56,7 +66,7 @@ void TMainForm::DownLoadButtonClick() {
     std::string regsvr = root + "NEW_BIN\\FASTGLASS\\regsvr32.exe";
     std::string control = root + "NEW_BIN\\FASTGLASS\\FASTGLASSI.OCX";
     if (auto process = m_services.processes.start("\"" + regsvr + "\" /s \"" + control + "\"")) {
-      while (process->running()) m_view.processMessages();
+      while (process->running()) m_view.waitMessages(app::kWaitSliceMs);
     }
     // The window may have been closed while the registration ran: its list is released.
     if (m_closed) return;
@@ -71,9 +81,8 @@ void TMainForm::DownLoadButtonClick() {
   if (app::FileVersionText(m_services, InstallPath + "pictdesk.exe") >= "v1.2.9") {
     CancelAllowed = true;
   } else {
-    download::PassPlan plan{
-        ipwHTTP2.get(),         download::CommonFiles1, 23, &download::StandardFiles1[0][0], 12,
-        download::kBaseAddress1};
+    download::PassPlan plan{ipwHTTP2.get(), download::CommonFiles1, download::StandardRows1,
+                            download::kBaseAddress1};
     if (!download::runPass(*this, plan)) return;
   }
 
@@ -86,8 +95,7 @@ void TMainForm::DownLoadButtonClick() {
   InstallPath = download::FullFolderPath(files, InstallPath + "..\\New_BIN\\");
   WorkPath = app::GetTempDir(m_services) + "BrvNewUp\\";
   (void)files.createFolders(WorkPath);
-  download::PassPlan plan{
-      ipwHTTP.get(),          download::CommonFiles2, 42, &download::StandardFiles2[0][0], 80,
-      download::kBaseAddress2};
+  download::PassPlan plan{ipwHTTP.get(), download::CommonFiles2, download::StandardRows2,
+                          download::kBaseAddress2};
   download::runPass(*this, plan);
 }

@@ -24,6 +24,34 @@ std::string FolderEntryList(platform::FileSystem& files, const std::string& mask
   return list;
 }
 
+std::string WithoutEntry(platform::FileSystem& files, const std::string& entries,
+                         const std::string& path) {
+  const std::string full = files.fullPath(path);
+  std::string kept;
+  size_t start = 0;
+  while (start < entries.size()) {
+    size_t end = entries.find('\0', start);
+    if (end == std::string::npos) end = entries.size();
+    const std::string entry = entries.substr(start, end - start);
+    if (!app::equalsIgnoreCase(files.fullPath(entry), full)) {
+      kept += entry;
+      kept += '\0';
+    }
+    start = end + 1;
+  }
+  return kept;
+}
+
+bool UpdatableFolder(platform::FileSystem& files, const std::string& windowsDir,
+                     const std::string& folder) {
+  const std::string full = files.fullPath(folder);
+  // "X:\" and shorter: a drive root, or nothing the platform could resolve.
+  if (app::withBackslash(full).size() <= 3) return false;
+  return windowsDir.empty() ||
+         !app::equalsIgnoreCase(app::withBackslash(full),
+                                app::withBackslash(files.fullPath(windowsDir)));
+}
+
 }  // namespace download
 
 namespace {

@@ -31,10 +31,9 @@ void TMainForm::ipwHTTPStartTransfer(platform::HttpTransfer&, int) {
   m_view.setProgress(0);
   m_view.setCaption(Control::ProgressLabel, "");
   if (!CancelRequested) {
-    int count = workCount(*this);
-    int percent =
-        count > 0 ? static_cast<int>(std::trunc(static_cast<double>(CurrentItem) / count * 100.0))
-                  : 0;
+    // Whole numbers: a double gives 57 for the 29th of 50 files.
+    int64_t count = workCount(*this);
+    int64_t percent = count > 0 ? int64_t{CurrentItem} * 100 / count : 0;
     m_view.setCaption(Control::MsgLabel,
                       std::string(FirstPass ? "アップデートコンポーネント(1)のダウンロード "
                                             : "アップデートコンポーネント(2)のダウンロード ") +
@@ -50,7 +49,7 @@ void TMainForm::ipwHTTPHeader(platform::HttpTransfer&, const std::string& field,
   while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.pop_back();
   // A length that cannot be read keeps the unreachable default, so the file never counts as
   // complete.
-  if (auto n = app::strictInteger(trimmed)) ContentLength = *n;
+  if (auto n = app::typedInteger(trimmed)) ContentLength = *n;
 }
 
 void TMainForm::ipwHTTPTransfer(platform::HttpTransfer&, int, int32_t bytesTransferred,

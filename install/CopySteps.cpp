@@ -47,7 +47,7 @@ void TMainForm::InstallSettingsFile(int position) {
     // A file of the current format already carries the user's settings: keep it.
     auto count =
         m_services.profiles.readString(installed, "MediaLabelPrintSet", "SettingNameCount");
-    replace = (count ? app::strictInteger(*count) : std::nullopt).value_or(-1) == -1;
+    replace = (count ? app::profileInteger(*count) : std::nullopt).value_or(-1) == -1;
   }
   if (!replace) return;
   std::string source = WorkPath + name;
@@ -59,17 +59,27 @@ void TMainForm::InstallSettingsFile(int position) {
 
 void TMainForm::InstallPlugins(int firstStandard) {
   std::string folder = InstallPath + "plugin\\";
+  auto& list = *WorkList;
+  const size_t first = static_cast<size_t>(firstStandard);
+  auto restoredName = [&](size_t p) {
+    std::string extension = app::upperAscii(app::extensionOf(list[p]));
+    return app::changeExtension(list[p], extension == ".XL_"   ? ".XLS"
+                                         : extension == ".DO_" ? ".DOC"
+                                                               : ".SPI");
+  };
+  // Every new copy is checked before the live plug-ins are set aside, so a bad download never
+  // leaves a plug-in folder of backups only.
+  for (size_t p = first; p < list.size(); ++p) {
+    if (!install::restoredCopyUsable(m_services, WorkPath + restoredName(p))) {
+      CreateError(positionMessage(static_cast<int>(p)));
+    }
+  }
   if (!install::RenameSPI(m_services.files, folder)) {
     CreateError("コンポーネントの展開[RenameSPI]に失敗しました。終了します。");
   }
-  auto& list = *WorkList;
-  for (size_t p = static_cast<size_t>(firstStandard); p < list.size(); ++p) {
-    std::string extension = app::upperAscii(app::extensionOf(list[p]));
-    std::string restored = extension == ".XL_" ? ".XLS" : extension == ".DO_" ? ".DOC" : ".SPI";
-    std::string name = app::changeExtension(list[p], restored);
-    std::string source = WorkPath + name;
-    if (!install::restoredCopyUsable(m_services, source) ||
-        !m_services.files.copyFile(source, folder + name, false)) {
+  for (size_t p = first; p < list.size(); ++p) {
+    std::string name = restoredName(p);
+    if (!m_services.files.copyFile(WorkPath + name, folder + name, false)) {
       CreateError(positionMessage(static_cast<int>(p)));
     }
   }

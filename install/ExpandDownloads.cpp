@@ -1,9 +1,9 @@
 // ExpandDownloads: every downloaded file expanded into its restored copy, with retries.
-#include <cmath>
 #include <vector>
 
 #include "app/MainForm.h"
 #include "app/TextRules.h"
+#include "app/Waits.h"
 #include "install/RestoreExtension.h"
 
 using platform::Control;
@@ -11,7 +11,7 @@ using platform::Control;
 namespace {
 
 constexpr int kAttempts = 3;
-constexpr double kWaitDays = 10.0 / 86400.0;
+constexpr uint64_t kWaitMs = 10000;
 
 }  // namespace
 
@@ -37,11 +37,10 @@ void TMainForm::ExpandDownloads() {
   std::vector<std::pair<std::string, std::string>> failed;
   for (size_t i = 0; i < count; ++i) {
     try {
-      double percent = std::trunc(static_cast<double>(i + 1) / static_cast<double>(count) * 100.0);
-      m_view.setCaption(Control::ProgressLabel,
-                        std::to_string(static_cast<int>(percent)) + " / 100");
+      // Whole numbers: a double gives 57 for the 29th of 50 entries.
+      m_view.setCaption(Control::ProgressLabel, std::to_string((i + 1) * 100 / count) + " / 100");
       m_view.repaint(Control::ProgressLabel);
-      int w = static_cast<int>(std::trunc(100.0 / static_cast<double>(count + 1)));
+      int w = static_cast<int>(100 / (count + 1));
       m_view.setProgress(static_cast<int>(i) * w + 2);
       m_view.setProgress(m_view.progress() - 1);
     } catch (const std::exception&) {
@@ -54,8 +53,7 @@ void TMainForm::ExpandDownloads() {
       size = install::expandOnce(m_services, source, target);
       if (size != 0) break;
       // A file still being written by another program gets time to settle.
-      double limit = m_services.clock.now() + kWaitDays;
-      while (m_services.clock.now() < limit) m_view.processMessages();
+      app::waitWithMessages(m_services.clock, m_view, kWaitMs);
     }
     if (size == 0) failed.emplace_back(source, target);
   }

@@ -1,6 +1,7 @@
 // Unpress: expands a pass's downloads, installs them step by step, cleans up and finishes.
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
+#include "install/ExpansionSteps.h"
 #include "install/RestoreExtension.h"
 
 using platform::Control;
@@ -27,6 +28,31 @@ class BusyWindow {
   platform::View& m_view;
 };
 
+void runStep(TMainForm& form, const install::ExpansionStep& step) {
+  const std::string extension(step.extension);
+  const std::string folder(step.folder);
+  switch (step.kind) {
+    case install::StepKind::Copy:
+      form.CopyStage(step.first, step.last, extension, std::string(step.target));
+      break;
+    case install::StepKind::SettingsFile:
+      form.InstallSettingsFile(step.first);
+      break;
+    case install::StepKind::TemplateFolder:
+      form.InstallTemplateFolder(folder, step.first, extension);
+      break;
+    case install::StepKind::ArchiveFolder:
+      form.InstallArchiveFolder(folder, step.first);
+      break;
+    case install::StepKind::Plugins:
+      form.InstallPlugins(step.first);
+      break;
+    case install::StepKind::MainProgram:
+      form.ReplaceMainProgram();
+      break;
+  }
+}
+
 }  // namespace
 
 void TMainForm::Unpress() {
@@ -38,45 +64,11 @@ void TMainForm::Unpress() {
                                                    : "アップデートコンポーネント(2)の展開...");
     m_view.repaint(Control::MsgLabel);
     ExpandDownloads();
-    if (FirstPass) {
-      CopyStage(0, 5, ".EXE");
-      CopyStage(6, 7, ".DLL");
-      InstallSettingsFile(8);
-      InstallTemplateFolder("Template\\14年度\\KEN", 9, ".4KE");
-      InstallTemplateFolder("Template\\14年度\\NOU", 11, ".4NO");
-      InstallTemplateFolder("Template\\16年度\\KEN", 13, ".6KE");
-      InstallTemplateFolder("Template\\16年度\\NOU", 15, ".6NO");
-      InstallTemplateFolder("Template\\日本道路公団\\KEN", 17, ".JH");
-      InstallArchiveFolder("corins0.0", 19);
-      InstallArchiveFolder("corins5.0", 20);
-      InstallArchiveFolder("corins6.0", 21);
-      InstallArchiveFolder("ヘルプ", 22);
-      InstallPlugins(23);
-      ReplaceMainProgram();
-    } else {
-      ShowStage(4), CopyStage(0, 7, ".EXE");
-      ShowStage(8), CopyStage(8, 8, ".EXE", "..\\PICTDESK.EXE");
-      ShowStage(12), CopyStage(9, 10, ".DLL");
-      ShowStage(16), InstallSettingsFile(11);
-      ShowStage(20), InstallTemplateFolder("Template\\14年度\\KEN", 12, ".4KE");
-      ShowStage(24), InstallTemplateFolder("Template\\14年度\\NOU", 14, ".4NO");
-      ShowStage(28), InstallTemplateFolder("Template\\16年度\\KEN", 16, ".6KE");
-      ShowStage(32), InstallTemplateFolder("Template\\16年度\\NOU", 18, ".6NO");
-      ShowStage(36), InstallTemplateFolder("Template\\日本道路公団\\KEN", 20, ".JH");
-      ShowStage(40), InstallTemplateFolder("Template\\日本高速道路\\KEN", 22, ".NK");
-      ShowStage(44), InstallTemplateFolder("Template\\建築\\KEN", 24, ".EZ");
-      ShowStage(48), InstallTemplateFolder("Template\\20年度\\KEN", 26, ".0KE");
-      ShowStage(52), InstallTemplateFolder("Template\\21年度\\NOU", 28, ".1NO");
-      ShowStage(56), InstallTemplateFolder("Template\\空港\\KEN", 30, ".KUK");
-      ShowStage(60), InstallTemplateFolder("Template\\港湾\\KEN", 32, ".KOU");
-      ShowStage(64), InstallArchiveFolder("corins0.0", 34);
-      ShowStage(68), InstallArchiveFolder("corins5.0", 35);
-      ShowStage(72), InstallArchiveFolder("corins6.0", 36);
-      ShowStage(76), InstallArchiveFolder("ヘルプ", 37);
-      ShowStage(80), CopyStage(38, 39, ".EXE");
-      ShowStage(84), CopyStage(40, 41, ".DLL");
-      ShowStage(88), InstallPlugins(42);
-      ShowStage(92), ReplaceMainProgram();
+    using Steps = std::span<const install::ExpansionStep>;
+    for (const install::ExpansionStep& step :
+         FirstPass ? Steps(install::kPass1Steps) : Steps(install::kPass2Steps)) {
+      if (step.stage >= 0) ShowStage(step.stage);
+      runStep(*this, step);
     }
     CleanWorkFolder();
     m_view.setCaption(Control::ProgressLabel, "Completed");
@@ -93,6 +85,8 @@ void TMainForm::Unpress() {
                                 "コンポーネントの展開に失敗しました(4)終了します。" + "\r" +
                                 std::to_string(m_services.lastError.get()),
                             platform::MessageButtons::Ok);
+    // A failed run ends the sequence even when the window refuses to close.
+    CancelRequested = true;
     close = true;
   }
   m_expanding = false;

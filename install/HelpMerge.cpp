@@ -135,7 +135,7 @@ class BlockWriter final : public HelpMergeSink {
 
   void badTime(std::string_view line) override {
     dropScratch();
-    throw BrevanError("'" + quoteText(m_codec, line) + "' is not a valid integer value");
+    throw BrevanError("'" + quoteText(m_codec, line) + "' は整数ではありません");
   }
 
  private:
@@ -153,7 +153,7 @@ class BlockWriter final : public HelpMergeSink {
     }
     if (!m_text && m_hex.failed()) {
       dropScratch();
-      throw BrevanError("'" + quoteBytes(m_hex.badPair()) + "' is not a valid hexadecimal value");
+      throw BrevanError("'" + quoteBytes(m_hex.badPair()) + "' は有効な16進数ではありません");
     }
     flush();
     if (m_out && !m_failed) m_failed = !m_out->close().ok();
@@ -162,7 +162,7 @@ class BlockWriter final : public HelpMergeSink {
     if (m_failed || (m_files.fileExists(fileName) && !m_files.deleteFile(fileName)) ||
         !m_files.moveFile(m_scratch, fileName)) {
       dropScratch();
-      throw BrevanError("Cannot create file \"" + fileName + "\"");
+      throw BrevanError(cannotCreateFileText(fileName));
     }
     m_scratchMade = false;
     (void)m_files.setDosTime(fileName, dosTime);  // an invalid stamp is ignored
@@ -196,10 +196,10 @@ void HexTextToFile(platform::FileSystem& files, const std::string& HexText,
   HexDecoder decoder;
   std::string bytes;
   if (!decoder.feed(HexText, bytes)) {
-    throw BrevanError("'" + quoteBytes(decoder.badPair()) + "' is not a valid hexadecimal value");
+    throw BrevanError("'" + quoteBytes(decoder.badPair()) + "' は有効な16進数ではありません");
   }
   if (!files.writeFile(FileName, bytes)) {
-    throw BrevanError("Cannot create file \"" + FileName + "\"");
+    throw BrevanError(cannotCreateFileText(FileName));
   }
 }
 
@@ -207,13 +207,13 @@ bool MergeHelpFile(platform::FileSystem& files, platform::TextCodec& codec,
                    platform::MessagePump& pump, const std::string& SourceFile,
                    const std::string& HelpFolder) {
   const auto in = files.openForReading(SourceFile);
-  if (!in) throw BrevanError("Cannot open file \"" + SourceFile + "\"");
+  if (!in) throw BrevanError(cannotOpenFileText(SourceFile));
   BlockWriter writer(files, codec, pump, app::withBackslash(HelpFolder));
   HelpMergeReader reader(writer);
   std::vector<char> buffer(kReadBuffer);
   for (;;) {
     const auto got = in->read(buffer.data(), buffer.size());
-    if (!got) throw BrevanError("Cannot open file \"" + SourceFile + "\"");
+    if (!got) throw BrevanError(cannotOpenFileText(SourceFile));
     if (*got == 0) break;
     if (!reader.feed(std::string_view(buffer.data(), *got))) return true;
   }

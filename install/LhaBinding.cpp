@@ -74,15 +74,13 @@ int32_t LhaBinding::stub(size_t index) {
 
 int32_t LhaBinding::Unlha(void* ownerWindow, const char* commandLine, char* output,
                           uint32_t outputSize) {
-  using Fn = int (*)(void*, const char*, char*, unsigned int);
   void* address = m_entries[kUnlha].address;
   if (!address) return stub(kUnlha);
-  return reinterpret_cast<Fn>(address)(ownerWindow, commandLine, output, outputSize);
+  return reinterpret_cast<UnlhaProc>(address)(ownerWindow, commandLine, output, outputSize);
 }
 
 int32_t LhaBinding::UnlhaGetVersion() {
-  using Fn = int (*)();
   void* address = m_entries[kUnlhaGetVersion].address;
   if (!address) return stub(kUnlhaGetVersion);
-  return reinterpret_cast<Fn>(address)();
+  return reinterpret_cast<UnlhaGetVersionProc>(address)();
 }

@@ -20,6 +20,9 @@ class LhaBinding {
     void* address;  // null: the stub answers
   };
   static constexpr size_t kEntryCount = 41;
+  // The library's own types of the entry points the program calls.
+  using UnlhaProc = int32_t(PLATFORM_WINAPI*)(void*, const char*, char*, uint32_t);
+  using UnlhaGetVersionProc = int32_t(PLATFORM_WINAPI*)();
 
   // Loads the library and binds every entry point it has; a missing library or entry point
   // keeps the stub. The library is freed with the binding.

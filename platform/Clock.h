@@ -8,7 +8,8 @@ namespace platform {
 class Clock {
  public:
   virtual ~Clock() = default;
-  // Milliseconds since an arbitrary start (GetTickCount).
+  // Milliseconds since an arbitrary start, monotonic: setting the date never moves it
+  // (GetTickCount).
   virtual uint64_t tickCountMs() = 0;
   // The local date and time in days, as a Windows date-time value.
   virtual double now() = 0;

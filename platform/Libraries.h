@@ -4,6 +4,14 @@
 #include <memory>
 #include <string>
 
+// The calling convention of an outside library's exported functions: the Windows API's on
+// 32-bit Windows (arguments removed by the callee), the only one there is elsewhere.
+#if defined(_WIN32) && !defined(_WIN64)
+#define PLATFORM_WINAPI __attribute__((stdcall))
+#else
+#define PLATFORM_WINAPI
+#endif
+
 namespace platform {
 
 class Library {

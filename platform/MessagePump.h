@@ -8,11 +8,9 @@ class MessagePump {
   virtual ~MessagePump() = default;
   // Runs every pending message once and returns (Application.ProcessMessages).
   virtual void processMessages() = 0;
-  // Waits until a message arrives or timeoutMs have passed, then runs every pending message.
-  virtual void waitMessages(unsigned timeoutMs) {
-    (void)timeoutMs;
-    processMessages();
-  }
+  // Waits until a window message arrives or timeoutMs milliseconds pass, then runs every pending
+  // message once.
+  virtual void waitMessages(unsigned timeoutMs) = 0;
 };
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include "platform/HttpTransfer.h"
 #include "platform/Libraries.h"
 #include "platform/LzExpand.h"
+#include "platform/Processes.h"
 #include "platform/ProfileFiles.h"
 #include "platform/Registry.h"
 #include "platform/ShellFiles.h"

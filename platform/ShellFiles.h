@@ -1,7 +1,6 @@
-// The shell's silent file operation (SHFileOperation with no questions) and process start.
+// The shell's silent file operation (SHFileOperation with no questions).
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,21 +16,6 @@ class ShellFiles {
   // files are replaced, nothing is asked. Returns 0 on success, else a non-zero code.
   virtual int fileOperation(ShellOperation op, const std::vector<std::string>& sources,
                             const std::string& destination) = 0;
-};
-
-// A started process.
-class Process {
- public:
-  virtual ~Process() = default;
-  // Polls with a zero time-out: true while the process still runs.
-  virtual bool running() = 0;
-};
-
-class Processes {
- public:
-  virtual ~Processes() = default;
-  // Starts a command line (CreateProcess); nullptr when it cannot start here.
-  virtual std::unique_ptr<Process> start(const std::string& commandLine) = 0;
 };
 
 }  // namespace platform

@@ -6,7 +6,12 @@ packages=(
   qt6-base-dev libgl-dev libx11-dev libcurl4-openssl-dev libmspack-dev liblhasa-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fontconfig xvfb xdotool x11-apps x11-utils imagemagick
-  mscompress lhasa jlha-utils curl binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  mscompress lhasa jlha-utils curl ccache
+  # The Windows build: mingw-w64's posix-threads compilers, the 64-bit Wine that runs its
+  # suites, dpkg-dev for lhasa's source package. Never wine32: this kind of machine cannot run
+  # 32-bit code, and with wine64 present the wine wrapper does not ask for it.
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
+  binutils-mingw-w64-i686 wine64 wine dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -18,5 +23,10 @@ if ((${#missing[@]})); then
   [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
   export DEBIAN_FRONTEND=noninteractive
   "${sudo_cmd[@]}" apt-get update -q
+  plan=$(apt-get install -s --no-install-recommends "${missing[@]}")
+  if grep -q '^Inst wine32' <<<"$plan"; then
+    echo "Refusing: these packages would bring in wine32, which this machine cannot run." >&2
+    exit 1
+  fi
   "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi

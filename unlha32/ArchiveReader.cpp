@@ -2,16 +2,12 @@
 // member ends and can tell a clean end from a damaged or truncated archive.
 #include "unlha32/ArchiveReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
 
+#include "unlha32/ArchiveFile.h"
 #include "unlha32/Crc16.h"
 #include "unlha32/unlha32.h"
 
@@ -19,7 +15,7 @@ namespace unlha {
 
 // The archive file, buffered; pos counts the bytes handed to lhasa or skipped.
 struct ArchiveSource {
-  int fd = -1;
+  std::unique_ptr<ArchiveFile> file;
   uint64_t size = 0;
   uint64_t pos = 0;
   bool ioError = false;
@@ -27,20 +23,13 @@ struct ArchiveSource {
   size_t bufPos = 0;
   size_t bufLen = 0;
 
-  ~ArchiveSource() {
-    if (fd >= 0) ::close(fd);
-  }
-
   bool refill() {
-    for (;;) {
-      const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ioError = true;
-      if (n <= 0) return false;
-      bufPos = 0;
-      bufLen = static_cast<size_t>(n);
-      return true;
-    }
+    const long long n = file->read(buffer.data(), buffer.size());
+    if (n < 0) ioError = true;
+    if (n <= 0) return false;
+    bufPos = 0;
+    bufLen = static_cast<size_t>(n);
+    return true;
   }
 
   // lhasa counts a read as failed unless it fills the whole buffer, so fill it up to the end.
@@ -72,7 +61,7 @@ struct ArchiveSource {
     const bool inside = bytes <= left;
     s->pos += inside ? bytes : left;
     s->bufPos = s->bufLen = 0;
-    if (::lseek(s->fd, static_cast<off_t>(s->pos), SEEK_SET) < 0) {
+    if (!s->file->seek(s->pos)) {
       s->ioError = true;
       return 0;
     }
@@ -86,18 +75,9 @@ const LHAInputStreamType kSourceType = {&ArchiveSource::read, &ArchiveSource::sk
 
 std::unique_ptr<ArchiveReader> ArchiveReader::open(const std::string& nativePath, int& error) {
   auto source = std::make_unique<ArchiveSource>();
-  source->fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat st {};
-  if (source->fd < 0) {
-    error = (errno == ENOENT || errno == ENOTDIR) ? UNLHA_ERROR_NOT_FIND_ARC_FILE
-                                                  : UNLHA_ERROR_ARC_FILE_OPEN;
-    return nullptr;
-  }
-  if (::fstat(source->fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    error = S_ISDIR(st.st_mode) ? UNLHA_ERROR_NOT_FIND_ARC_FILE : UNLHA_ERROR_ARC_FILE_OPEN;
-    return nullptr;
-  }
-  source->size = static_cast<uint64_t>(st.st_size);
+  source->file = ArchiveFile::open(nativePath, error);
+  if (!source->file) return nullptr;
+  source->size = source->file->size();
   std::unique_ptr<ArchiveReader> reader(new ArchiveReader(std::move(source)));
   if (reader->m_stream == nullptr || reader->m_reader == nullptr) {
     error = UNLHA_ERROR_ENOUGH_MEMORY;
@@ -144,7 +124,7 @@ int ArchiveReader::finish() {
   if (m_dataEnd > m_source->size) return UNLHA_ERROR_UNEXPECTED_EOF;
   if (m_dataEnd == m_source->size) return 0;
   uint8_t mark = 0;
-  if (::pread(m_source->fd, &mark, 1, static_cast<off_t>(m_dataEnd)) != 1) {
+  if (!m_source->file->seek(m_dataEnd) || m_source->file->read(&mark, 1) != 1) {
     return UNLHA_ERROR_CANNOT_READ;
   }
   return mark == 0 ? 0 : UNLHA_ERROR_HEADER_BROKEN;

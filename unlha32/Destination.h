@@ -55,16 +55,29 @@ class Destination {
 
  private:
   struct Folder;
+  int openStaging(std::string& reason);
+#ifdef _WIN32
+  // Windows has no folder descriptors: folders are reached by full path, each one checked on
+  // the way (Destination_win32.cpp).
+  Destination(std::wstring root, std::vector<std::wstring> created);
+  int openFolders(const std::vector<std::string>& parts, size_t count, std::wstring& path,
+                  std::string& key, std::string& reason);
+  Folder& folder(const std::string& key, const std::wstring& path);
+
+  std::wstring m_root;
+  std::vector<std::wstring> m_created;  // folders open() made, innermost first
+  std::wstring m_stagingPath;           // empty until the staging folder is made
+#else
   Destination(int fd, std::vector<std::string> created);
   int openFolders(const std::vector<std::string>& parts, size_t count, int& fd, std::string& key,
                   std::string& reason);
   Folder& folder(const std::string& key, int fd);
-  int openStaging(std::string& reason);
 
   int m_fd;
   std::vector<std::string> m_created;  // folders open() made, innermost first
-  std::unordered_map<std::string, std::unique_ptr<Folder>> m_folders;  // by path below us
   int m_stagingFd = -1;
+#endif
+  std::unordered_map<std::string, std::unique_ptr<Folder>> m_folders;  // by path below us
   std::string m_stagingName;
   std::vector<std::string> m_staged;  // names made in the staging folder and not yet placed
   unsigned m_stagedCounter = 0;

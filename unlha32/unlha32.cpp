@@ -1,38 +1,29 @@
-// The exported entry points of libunlha32.so: command line in, files out, report back.
+// The exported entry points of the library: command line in, files out, report back.
 #include "unlha32/unlha32.h"
 
 #include <new>
 #include <optional>
 #include <string>
 
-#include "platform/posix/MachineFolder.h"
-#include "platform/posix/TextCodec_posix.h"
 #include "unlha32/CommandLine.h"
 #include "unlha32/Extraction.h"
+#include "unlha32/Host.h"
 #include "unlha32/OutputText.h"
 
 namespace {
 
 constexpr int kVersion = 100;  // 1.00
 
-// A Windows path of the machine folder ("X:\...") or, for tools and tests, a native absolute
-// path ("/..."); nullopt when the path is neither or its drive has no folder.
-std::optional<std::string> nativePathOf(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  return platform::posix::MachineFolder(platform::posix::MachineFolder::defaultPrefix())
-      .nativePath(path);
-}
-
 unlha::Outcome runCommand(const std::string& line, platform::TextCodec& codec) {
   const unlha::ParsedCommand parsed = unlha::parseCommandLine(line);
   if (parsed.error != 0) {
     return {parsed.error, std::string("Command not run: ") + parsed.message + ".\r\n"};
   }
-  const auto archive = nativePathOf(parsed.command.archive);
+  const auto archive = unlha::nativePathOf(parsed.command.archive);
   if (!archive) {
     return {UNLHA_ERROR_NOT_FIND_ARC_FILE, "Nothing extracted: archive not found.\r\n"};
   }
-  const auto destination = nativePathOf(parsed.command.destination);
+  const auto destination = unlha::nativePathOf(parsed.command.destination);
   if (!destination) {
     return {UNLHA_ERROR_MAKEDIRECTORY, "Nothing extracted: no such destination drive.\r\n"};
   }
@@ -43,14 +34,14 @@ unlha::Outcome runCommand(const std::string& line, platform::TextCodec& codec) {
 
 }  // namespace
 
-extern "C" int Unlha(void* /*ownerWindow*/, const char* commandLine, char* output,
-                     unsigned int outputSize) {
+extern "C" int UNLHA_CALL Unlha(void* /*ownerWindow*/, const char* commandLine, char* output,
+                                unsigned int outputSize) {
   // Nothing may escape into the caller, which knows no C++.
   try {
-    platform::posix::IconvTextCodec codec;
+    const auto codec = unlha::makeCp932Codec();
     const unlha::Outcome outcome =
-        runCommand(commandLine != nullptr ? codec.fromCp932(commandLine) : std::string(), codec);
-    unlha::putOutput(codec.toCp932(outcome.report), output, outputSize);
+        runCommand(commandLine != nullptr ? codec->fromCp932(commandLine) : std::string(), *codec);
+    unlha::putOutput(codec->toCp932(outcome.report), output, outputSize);
     return outcome.result;
   } catch (const std::bad_alloc&) {
     unlha::putOutput("Out of memory.\r\n", output, outputSize);
@@ -61,13 +52,12 @@ extern "C" int Unlha(void* /*ownerWindow*/, const char* commandLine, char* outpu
   }
 }
 
-extern "C" int UnlhaGetVersion(void) { return kVersion; }
+extern "C" int UNLHA_CALL UnlhaGetVersion(void) { return kVersion; }
 
-extern "C" int UnlhaCheckArchive(const char* archivePath, int mode) {
+extern "C" int UNLHA_CALL UnlhaCheckArchive(const char* archivePath, int mode) {
   try {
     if (archivePath == nullptr) return 0;
-    platform::posix::IconvTextCodec codec;
-    const auto archive = nativePathOf(codec.fromCp932(archivePath));
+    const auto archive = unlha::nativePathOf(unlha::makeCp932Codec()->fromCp932(archivePath));
     if (!archive) return 0;
     return unlha::checkArchive(*archive, (mode & 3) == UNLHA_CHECK_FULLCRC) == 0 ? 1 : 0;
   } catch (...) {

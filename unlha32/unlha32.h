@@ -1,4 +1,4 @@
-/* The exported C interface of libunlha32.so, our LHA archive library (UNLHA32.DLL). */
+/* The exported C interface of our LHA archive library: UNLHA32.DLL, libunlha32.so on Linux. */
 #ifndef BREVAN_UNLHA32_H
 #define BREVAN_UNLHA32_H
 
@@ -6,10 +6,17 @@
 extern "C" {
 #endif
 
-#if defined(__GNUC__)
+/* On Windows the entry points use the Windows API convention (the callee removes the
+   arguments) and are exported undecorated through the library's .def file. */
+#if defined(_WIN32)
+#define UNLHA_EXPORT
+#define UNLHA_CALL __stdcall
+#elif defined(__GNUC__)
 #define UNLHA_EXPORT __attribute__((visibility("default")))
+#define UNLHA_CALL
 #else
 #define UNLHA_EXPORT
+#define UNLHA_CALL
 #endif
 
 /* Result codes of Unlha, numbered as the archiver libraries of the platform number them.
@@ -39,23 +46,23 @@ extern "C" {
 
 /* Runs one archiver command. ownerWindow is ignored. commandLine is CP932 text:
      e|x [-switch...] "archive" [-switch...] "destination\"
-   (paths as Windows paths of the machine folder, "X:\...", or native absolute paths "/...").
+   (Windows paths; on Linux those of the machine folder, "X:\...", or native absolute paths "/...").
    Every member is extracted with its stored folder names beneath the destination, creating
    folders and replacing existing files. A damaged archive (bad header, truncation, CRC error,
    unknown method) changes nothing; a member that would land outside the destination, or
    that cannot be written, is left out while the others are written, and the result is then
    non-zero. A short report in CP932 goes to output: at most outputSize bytes including the
    terminating NUL (nothing when outputSize is 0). Returns 0 or one of the codes above. */
-UNLHA_EXPORT int Unlha(void* ownerWindow, const char* commandLine, char* output,
-                       unsigned int outputSize);
+UNLHA_EXPORT int UNLHA_CALL Unlha(void* ownerWindow, const char* commandLine, char* output,
+                                  unsigned int outputSize);
 
 /* The library's version times 100. */
-UNLHA_EXPORT int UnlhaGetVersion(void);
+UNLHA_EXPORT int UNLHA_CALL UnlhaGetVersion(void);
 
 /* Non-zero when archivePath (CP932, as in Unlha) names a readable LHA archive: every header
    is sound and the archive ends cleanly; with UNLHA_CHECK_FULLCRC every member's data also
    passes its CRC. 0 otherwise. */
-UNLHA_EXPORT int UnlhaCheckArchive(const char* archivePath, int mode);
+UNLHA_EXPORT int UNLHA_CALL UnlhaCheckArchive(const char* archivePath, int mode);
 
 #ifdef __cplusplus
 }

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "platform/Wildcard.h"
+#include "platform/posix/Wildcard.h"
 #include "platform/posix/FileErrors_posix.h"
 #include "platform/posix/NativeFile_posix.h"
 #include "platform/posix/WindowsPath.h"

@@ -1,8 +1,6 @@
 // The head of an HTTP response as it arrives line by line.
 #include "platform/posix/HttpResponseHead.h"
 
-#include <array>
-
 namespace platform::posix {
 
 namespace {
@@ -18,38 +16,6 @@ std::string_view trim(std::string_view s) {
   }
   return s;
 }
-
-struct Phrase {
-  int code;
-  const char* text;
-};
-
-constexpr std::array<Phrase, 24> kPhrases{{
-    {300, "Multiple Choices"},
-    {301, "Moved Permanently"},
-    {302, "Found"},
-    {303, "See Other"},
-    {304, "Not Modified"},
-    {307, "Temporary Redirect"},
-    {308, "Permanent Redirect"},
-    {400, "Bad Request"},
-    {401, "Unauthorized"},
-    {403, "Forbidden"},
-    {404, "Not Found"},
-    {405, "Method Not Allowed"},
-    {407, "Proxy Authentication Required"},
-    {408, "Request Timeout"},
-    {410, "Gone"},
-    {414, "URI Too Long"},
-    {416, "Range Not Satisfiable"},
-    {429, "Too Many Requests"},
-    {500, "Internal Server Error"},
-    {501, "Not Implemented"},
-    {502, "Bad Gateway"},
-    {503, "Service Unavailable"},
-    {504, "Gateway Timeout"},
-    {505, "HTTP Version Not Supported"},
-}};
 
 }  // namespace
 
@@ -71,19 +37,6 @@ std::optional<StatusLine> parseStatusLine(std::string_view line) {
   status.code = code;
   status.reason = std::string(trim(rest.substr(3)));
   return status;
-}
-
-std::string reasonText(int code, std::string_view serverReason) {
-  // The text ends up in a message box: nothing but short printable ASCII from the wire.
-  bool printable = !serverReason.empty() && serverReason.size() <= 80;
-  for (char c : serverReason) {
-    if (c < 0x20 || c > 0x7E) printable = false;
-  }
-  if (printable) return std::string(serverReason);
-  for (const Phrase& p : kPhrases) {
-    if (p.code == code) return p.text;
-  }
-  return "HTTP error";
 }
 
 void ResponseHead::addLine(std::string_view rawLine) {

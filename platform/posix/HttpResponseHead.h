@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/http/TransferFailures.h"
+
 namespace platform::posix {
 
 // A status line "HTTP/1.1 404 Not Found" split into its code and reason phrase; nullopt when the
@@ -17,9 +19,8 @@ struct StatusLine {
 };
 std::optional<StatusLine> parseStatusLine(std::string_view line);
 
-// A reason phrase fit to show: the server's own when it is short printable ASCII, otherwise the
-// usual phrase for the code, otherwise "HTTP error".
-std::string reasonText(int code, std::string_view serverReason);
+// The text a failed status is reported with, shared by every transfer component.
+using http::reasonText;
 
 // Collects the lines of response heads (libcurl hands them over one by one, interim 1xx heads
 // included) and keeps the fields of the latest head.

@@ -74,6 +74,33 @@ void CurlHttpTransfer::setPollInterval(std::chrono::milliseconds interval) {
 }
 
 void CurlHttpTransfer::FetchURL(const std::string& url) {
+  const std::string target = requestTarget(url);
+  Fetch f;
+  openBody(f);
+  setOptions(f, target);
+
+  m_active = true;
+  m_abortRequested = false;
+  struct Running {
+    CurlHttpTransfer& self;
+    ~Running() {
+      curl_multi_remove_handle(self.m_engine->multi, self.m_engine->easy);
+      // The handle must not point at this fetch's state once it is gone.
+      curl_easy_reset(self.m_engine->easy);
+      self.m_active = false;
+    }
+  } running{*this};
+  if (curl_multi_add_handle(m_engine->multi, m_engine->easy) != CURLM_OK) {
+    fail(f, kEngineErrorBase + CURLE_FAILED_INIT, "The HTTP engine could not start");
+  }
+  runLoop(f);
+  curl_multi_remove_handle(m_engine->multi, m_engine->easy);
+
+  checkOutcome(f);
+  finish(f);
+}
+
+std::string CurlHttpTransfer::requestTarget(const std::string& url) {
   if (m_active) throw EipwHTTP(kErrorTransferBusy, "A transfer is already in progress");
   if (!m_engine->multi || !m_engine->easy) {
     throw EipwHTTP(kEngineErrorBase + CURLE_FAILED_INIT, "The HTTP engine could not start");
@@ -84,25 +111,28 @@ void CurlHttpTransfer::FetchURL(const std::string& url) {
   }
   // Names are sent in the program's code page; a character it lacks would turn into '?', which
   // starts a query and would ask for another file.
-  const std::string target = m_codec.toCp932(url);
+  std::string target = m_codec.toCp932(url);
   if (std::count(target.begin(), target.end(), '?') != std::count(url.begin(), url.end(), '?')) {
     throw EipwHTTP(kEngineErrorBase + CURLE_URL_MALFORMAT,
                    "The URL has characters outside code page 932");
   }
+  return target;
+}
 
-  Fetch f;
+void CurlHttpTransfer::openBody(Fetch& f) {
   // An empty LocalFile leaves the body to the OnTransfer events.
-  if (!m_localFile.empty()) {
-    const auto native = m_machine.nativePath(m_localFile);
-    const Status st = native ? f.body.open(*native) : Status::failure(kErrorPathNotFound);
-    if (!st.ok()) {
-      m_lastError.set(st.error);
-      throw EipwHTTP(kErrorLocalFile,
-                     "Cannot write the local file (error " + std::to_string(st.error) + ")");
-    }
-    f.storeBody = true;
+  if (m_localFile.empty()) return;
+  const auto native = m_machine.nativePath(m_localFile);
+  const Status st = native ? f.body.open(*native) : Status::failure(kErrorPathNotFound);
+  if (!st.ok()) {
+    m_lastError.set(st.error);
+    throw EipwHTTP(kErrorLocalFile,
+                   "Cannot write the local file (error " + std::to_string(st.error) + ")");
   }
+  f.storeBody = true;
+}
 
+void CurlHttpTransfer::setOptions(Fetch& f, const std::string& target) {
   CURL* easy = m_engine->easy;
   curl_easy_reset(easy);
   curl_easy_setopt(easy, CURLOPT_URL, target.c_str());
@@ -117,7 +147,7 @@ void CurlHttpTransfer::FetchURL(const std::string& url) {
   curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 32768L);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeout.count()));
   // An empty proxy must also override http_proxy and friends from the environment; a set one
-  // is used for every host, whatever no_proxy says.
+  // is used for every host, whatever no_proxy says. libcurl copies the texts it is given.
   const std::string proxy = proxyHostOption(m_proxyHost);
   // libcurl percent-encodes bytes above 0x7F in the path of a direct request (not in a proxy's
   // absolute target); the server expects the CP932 name as it stands.
@@ -134,24 +164,9 @@ void CurlHttpTransfer::FetchURL(const std::string& url) {
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Fetch::onBody);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, &f);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, f.errorBuffer);
+}
 
-  m_active = true;
-  m_abortRequested = false;
-  struct Running {
-    CurlHttpTransfer& self;
-    ~Running() {
-      curl_multi_remove_handle(self.m_engine->multi, self.m_engine->easy);
-      // The handle must not point at this fetch's state once it is gone.
-      curl_easy_reset(self.m_engine->easy);
-      self.m_active = false;
-    }
-  } running{*this};
-  if (curl_multi_add_handle(m_engine->multi, easy) != CURLM_OK) {
-    fail(f, kEngineErrorBase + CURLE_FAILED_INIT, "The HTTP engine could not start");
-  }
-  runLoop(f);
-  curl_multi_remove_handle(m_engine->multi, easy);
-
+void CurlHttpTransfer::checkOutcome(Fetch& f) {
   if (f.handlerError) {
     try {
       std::rethrow_exception(f.handlerError);
@@ -180,13 +195,15 @@ void CurlHttpTransfer::FetchURL(const std::string& url) {
          f.errorBuffer[0] ? std::string(f.errorBuffer) : curl_easy_strerror(f.result));
   }
   curl_off_t announced = -1;
-  curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+  curl_easy_getinfo(m_engine->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
   if (announced >= 0 && announced != f.received) {
     fail(f, kErrorShortBody,
          "Transferred a partial file: " + std::to_string(f.received) + " of " +
              std::to_string(announced) + " bytes");
   }
+}
 
+void CurlHttpTransfer::finish(Fetch& f) {
   if (f.storeBody) {
     const Status st = f.body.commit();
     if (!st.ok()) {

@@ -10,6 +10,7 @@
 #include "platform/MessagePump.h"
 #include "platform/Status.h"
 #include "platform/TextCodec.h"
+#include "platform/http/TransferFailures.h"
 #include "platform/posix/MachineFolder.h"
 
 namespace platform::posix {
@@ -28,12 +29,12 @@ void cleanupHttpEngine();
 // 1028 time-out (connect, or no data), 1042 aborted (AbortTransfer, ResetTransfer, or a failing
 // event handler, whose message becomes the description), 1043 bad proxy port, 1056 connection
 // reset, 1093 FetchURL called while one runs.
-inline constexpr int kEngineErrorBase = 1000;
-inline constexpr int kErrorTransferAborted = kEngineErrorBase + 42;
-inline constexpr int kErrorTransferBusy = kEngineErrorBase + 93;
-inline constexpr int kErrorLocalFile = kEngineErrorBase + 23;
-inline constexpr int kErrorTimedOut = kEngineErrorBase + 28;
-inline constexpr int kErrorShortBody = kEngineErrorBase + 18;
+using http::kEngineErrorBase;
+using http::kErrorLocalFile;
+using http::kErrorShortBody;
+using http::kErrorTimedOut;
+using http::kErrorTransferAborted;
+using http::kErrorTransferBusy;
 
 // One request at a time. Connections are kept open between requests (keep-alive) and reused by
 // the next FetchURL of the same component.
@@ -86,7 +87,17 @@ class CurlHttpTransfer final : public HttpTransfer {
  private:
   struct Engine;
   struct Fetch;
+  // The steps of FetchURL, in order. Each throws EipwHTTP when the fetch cannot go on.
+  // The URL in the program's code page, once the component can start a fetch at all.
+  std::string requestTarget(const std::string& url);
+  // Opens LocalFile, when one is set, for the body to stream into.
+  void openBody(Fetch& fetch);
+  void setOptions(Fetch& fetch, const std::string& target);
   void runLoop(Fetch& fetch);
+  // Turns an aborted, stalled, refused, failed or short transfer into its error.
+  void checkOutcome(Fetch& fetch);
+  // Keeps the body and raises the closing events.
+  void finish(Fetch& fetch);
   void deliverEvents(Fetch& fetch);
   [[noreturn]] void fail(Fetch& fetch, int code, const std::string& description);
 

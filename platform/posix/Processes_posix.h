@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ShellFiles.h"
+#include "platform/Processes.h"
 #include "platform/posix/MachineFolder.h"
 
 namespace platform::posix {

@@ -1,7 +1,7 @@
 // Initialisation files of the machine ("Install.ini", "PICTDESK.INI"), read and written whole.
 #include "platform/posix/ProfileFiles_posix.h"
 
-#include "platform/ProfileText.h"
+#include "platform/profile/ProfileText.h"
 
 namespace platform::posix {
 namespace {

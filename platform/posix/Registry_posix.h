@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/Registry.h"
-#include "platform/RegistryText.h"
+#include "platform/posix/RegistryText.h"
 #include "platform/Status.h"
 #include "platform/posix/MachineFolder.h"
 

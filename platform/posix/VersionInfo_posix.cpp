@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/PeVersion.h"
+#include "platform/posix/PeVersion.h"
 
 namespace platform::posix {
 namespace {

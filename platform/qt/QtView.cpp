@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
@@ -25,6 +26,15 @@ QtView::~QtView() {
 }
 
 void QtView::processMessages() { QCoreApplication::processEvents(); }
+
+void QtView::waitMessages(unsigned timeoutMs) {
+  // The timer's own event ends the sleep when no other message comes first.
+  QTimer wake;
+  wake.setSingleShot(true);
+  wake.start(static_cast<int>(std::min(timeoutMs, 1000000u)));
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  QCoreApplication::processEvents();
+}
 
 void QtView::setEvents(ViewEvents* events) { m_window->setEvents(events); }
 

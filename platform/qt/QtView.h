@@ -24,6 +24,7 @@ class QtView : public View {
   UpdateWindow& window() const { return *m_window; }
 
   void processMessages() override;
+  void waitMessages(unsigned timeoutMs) override;
   void setEvents(ViewEvents* events) override;
 
   void setCaption(Control c, const std::string& text) override;

@@ -46,20 +46,10 @@ std::optional<std::string> Win32FileSystem::readFile(const std::string& path) {
 }
 
 Status Win32FileSystem::writeFile(const std::string& path, const std::string& bytes) {
-  const std::wstring target = widen(path);
-  // Checked here too: Wine run by root writes into a read-only file.
-  if (const DWORD old = ::GetFileAttributesW(target.c_str());
-      old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0) {
-    return fail(kErrorAccessDenied);
-  }
-  // Opened, then cut: creating over a hidden or system file is refused by the system.
-  Handle file(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid() || !::SetEndOfFile(file.get()) ||
-      !writeAll(file.get(), bytes.data(), bytes.size()) || !file.reset()) {
-    return recordLastError(m_lastError, kErrorWriteFault);
-  }
-  return Status::success();
+  auto writer = createForWriting(path);
+  if (!writer) return Status::failure(m_lastError.get());
+  if (Status written = writer->write(bytes.data(), bytes.size()); !written) return written;
+  return writer->close();
 }
 
 Status Win32FileSystem::replaceFileAtomically(const std::string& path, const std::string& bytes) {

@@ -1,6 +1,7 @@
 // Files and folders on the real Windows file system, through the wide-character calls.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ class Win32FileSystem final : public FileSystem {
   std::optional<std::string> readFile(const std::string& path) override;
   // Also rewrites a hidden or system file in place (keeping those attributes).
   Status writeFile(const std::string& path, const std::string& bytes) override;
+  // Read and written straight from and to the disk: memory does not grow with the file.
+  std::unique_ptr<FileReader> openForReading(const std::string& path) override;
+  // As writeFile, in pieces.
+  std::unique_ptr<FileWriter> createForWriting(const std::string& path) override;
   // Keeps the hidden and system attributes of the file it replaces; flushed before the rename.
   Status replaceFileAtomically(const std::string& path, const std::string& bytes) override;
   // Local time at that date (summer time as it was then); invalid dates fail with 87.

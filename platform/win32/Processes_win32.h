@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/ShellFiles.h"
+#include "platform/Processes.h"
 #include "platform/Status.h"
 
 namespace platform::win32 {

@@ -1,7 +1,7 @@
 // Initialisation files read and written whole with the program's own profile rules.
 #include "platform/win32/ProfileFiles_win32.h"
 
-#include "platform/ProfileText.h"
+#include "platform/profile/ProfileText.h"
 
 namespace platform::win32 {
 namespace {

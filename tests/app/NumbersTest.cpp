@@ -23,7 +23,7 @@ TEST(TextToNumber, KeepsOnlySignsDotsAndDigits) {
   }
 }
 
-TEST(StrictInteger, AcceptsWhatTheTypedPortBoxAccepts) {
+TEST(TypedInteger, AcceptsWhatTheTypedPortBoxAccepts) {
   struct Row {
     const char* text;
     std::optional<int32_t> expected;
@@ -35,7 +35,8 @@ TEST(StrictInteger, AcceptsWhatTheTypedPortBoxAccepts) {
       {"+5", 5},
       {"65536", 65536},
       {"$1F", 31},
-      {"0x1f", 31},
+      {"0x50", std::nullopt},
+      {"0X50", std::nullopt},
       {"80a", std::nullopt},
       {"", std::nullopt},
       {" ", std::nullopt},
@@ -50,7 +51,29 @@ TEST(StrictInteger, AcceptsWhatTheTypedPortBoxAccepts) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.text);
-    EXPECT_EQ(app::strictInteger(r.text), r.expected);
+    EXPECT_EQ(app::typedInteger(r.text), r.expected);
+  }
+}
+
+TEST(ProfileInteger, AlsoTakesZeroXForHexadecimal) {
+  struct Row {
+    const char* text;
+    std::optional<int32_t> expected;
+  } rows[] = {
+      {"1", 1},
+      {"0", 0},
+      {"0x1f", 31},
+      {"0X50", 80},
+      {"$1F", 31},
+      {"-3", -3},
+      {"0x", std::nullopt},
+      {"0xG", std::nullopt},
+      {"x1", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.text);
+    EXPECT_EQ(app::profileInteger(r.text), r.expected);
   }
 }
 

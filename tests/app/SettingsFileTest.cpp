@@ -21,7 +21,7 @@ TEST(SettingsFile, TakesTheFirstMatchingLineAndKeepsBlanks) {
   // A blank before '=' is part of the key.
   EXPECT_EQ(app::settingValue("PATH =x\r\n", "PATH"), "");
   EXPECT_EQ(app::settingValue("PATH=a=b\r\n", "PATH"), "a=b");
-  EXPECT_EQ(app::settingValue("PATH=cut\0PATH2=x", "PATH"), "cut");
+  EXPECT_EQ(app::settingValue(std::string("PATH=cut\0PATH2=x", 16), "PATH"), "cut");
   EXPECT_EQ(app::settingValue(std::string("A=1\0PATH=hidden", 15), "PATH"), "");
   EXPECT_EQ(app::settingValue("PATH", "PATH"), "");
   EXPECT_EQ(app::settingValue("=value", ""), "value");
@@ -48,12 +48,16 @@ TEST(SettingsFile, MissingKeysGiveEmptyText) {
 }
 
 TEST(SettingsFile, DamagedTextDoesNotBreakReading) {
+  // Bytes of no code page, a megabyte without a line end, and a key of broken bytes: each line
+  // is read for what it holds.
   std::string junk;
-  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 37) & 0xFF);
-  (void)app::parseSettings(junk);
-  std::string longLine(1 << 20, 'x');
-  auto s = app::parseSettings(longLine + "\r\nPATH=D:\\B\\\r\n");
+  for (int i = 0; i < 4096; ++i) junk += static_cast<char>(0x80 + (i * 37) % 0x80);
+  auto s = app::parseSettings(junk + "\nPROXYIP=p\xFFq\r\n" + std::string(1 << 20, 'x') +
+                              "\rPATH=D:\\B\\\r\n\xFF\xFE=VER\r\n");
+  EXPECT_EQ(s.proxyIP, "p\xFFq");
   EXPECT_EQ(s.path, "D:\\B\\");
+  EXPECT_EQ(s.proxyPort, 0);
+  EXPECT_EQ(s.version, "");
 }
 
 TEST(SettingsFile, WritesFourLinesWithCrLf) {

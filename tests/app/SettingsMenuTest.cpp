@@ -52,6 +52,7 @@ TEST_F(SettingsMenuTest, PortChecks) {
       {"0", nullptr, 0},
       {" 3128", nullptr, 3128},
       {"$50", nullptr, 80},
+      {"0x50", "'0x50' は整数ではありません", 8080},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.typed);

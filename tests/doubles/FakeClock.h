@@ -19,7 +19,12 @@ class FakeClock : public platform::Clock {
     ticks += stepMs;
     return ticks;
   }
-  double now() override { return static_cast<double>(tickCountMs()) / 86400000.0 + 46000.0; }
+  // Readings of the date, which waits must never use: the date can be set back.
+  int dateReadings = 0;
+  double now() override {
+    ++dateReadings;
+    return static_cast<double>(tickCountMs()) / 86400000.0 + 46000.0;
+  }
 };
 
 }  // namespace test

@@ -11,6 +11,15 @@ FakeView::FakeView() {
   // The check list's design-time items; the window logic never adds any.
   items.assign(app::kMainForm.checkList.items.begin(), app::kMainForm.checkList.items.end());
   checks.assign(items.size(), false);
+  // The window as designed: every control shown and enabled, except the cancel button, which
+  // waits hidden in the start button's place.
+  using platform::Control;
+  for (Control c : {Control::Label2, Control::Label3, Control::CheckListBox1, Control::MsgLabel,
+                    Control::ProgressBar, Control::ProgressLabel, Control::NowVersionLabel,
+                    Control::UpVersionLabel, Control::DownLoadButton, Control::CancelButton}) {
+    m_controls[c] = ControlState{};
+  }
+  m_controls[Control::CancelButton].visible = false;
 }
 
 void FakeView::clickItem(int index) {
@@ -41,17 +50,11 @@ std::string FakeView::caption(platform::Control c) const {
 
 void FakeView::setVisible(platform::Control c, bool visible) { m_controls[c].visible = visible; }
 
-bool FakeView::isVisible(platform::Control c) const {
-  auto it = m_controls.find(c);
-  return it == m_controls.end() || it->second.visible;
-}
+bool FakeView::isVisible(platform::Control c) const { return m_controls.at(c).visible; }
 
 void FakeView::setEnabled(platform::Control c, bool enabled) { m_controls[c].enabled = enabled; }
 
-bool FakeView::isEnabled(platform::Control c) const {
-  auto it = m_controls.find(c);
-  return it == m_controls.end() || it->second.enabled;
-}
+bool FakeView::isEnabled(platform::Control c) const { return m_controls.at(c).enabled; }
 
 void FakeView::setClientSize(int width, int height) {
   clientWidth = width;

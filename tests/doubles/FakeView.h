@@ -59,6 +59,8 @@ class FakeView : public platform::View {
 
   // platform::View
   void processMessages() override;
+  // Counts as one round of messages; the fake clock, not a real wait, moves time on.
+  void waitMessages(unsigned) override { processMessages(); }
   void setEvents(platform::ViewEvents* e) override { events = e; }
   void setCaption(platform::Control c, const std::string& text) override;
   std::string caption(platform::Control c) const override;

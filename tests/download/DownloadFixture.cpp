@@ -40,14 +40,16 @@ void writeFile(const fs::path& path, const std::string& bytes) {
 }
 
 template <size_t N>
-void addNames(std::vector<std::string>& out, const char* const (&names)[N]) {
-  out.insert(out.end(), names, names + N);
+void addNames(std::vector<std::string>& out, const std::array<std::string_view, N>& names) {
+  out.insert(out.end(), names.begin(), names.end());
 }
 
-template <size_t Rows, size_t Cells>
-void addRow(std::vector<std::string>& out, const char* const (&rows)[Rows][Cells], size_t row) {
-  for (size_t c = 0; c < Cells && rows[row][c] && *rows[row][c]; ++c)
-    out.emplace_back(rows[row][c]);
+template <size_t Cells>
+void addRow(std::vector<std::string>& out, const download::StandardTable<Cells>& rows, size_t row) {
+  for (std::string_view name : rows[row]) {
+    if (name.empty()) break;
+    out.emplace_back(name);
+  }
 }
 
 }  // namespace

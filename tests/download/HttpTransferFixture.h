@@ -28,6 +28,7 @@ class PumpDouble : public platform::MessagePump {
     ++rounds;
     if (hook) hook();
   }
+  void waitMessages(unsigned) override { processMessages(); }
   int rounds = 0;
   std::function<void()> hook;
 };

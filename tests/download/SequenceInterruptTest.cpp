@@ -174,6 +174,24 @@ TEST_F(SequenceInterruptTest, CloseRequestDuringTheExpansionIsRefused) {
   EXPECT_EQ(requestsUnder("20251299"), 0u);
 }
 
+TEST_F(SequenceInterruptTest, FailedPassOneEndsTheSequenceEvenWhenTheCloseIsRefused) {
+  putTwoFolderInstallation(1, 0, 0, 0);
+  // A file where a template folder belongs fails pass (1); a folder where the plug-in list
+  // belongs makes the close that follows fail too.
+  machine.put(std::string(kRoot) + "OLD_BIN\\Template", "not a folder");
+  ASSERT_TRUE(machine.services().files.createFolders(std::string(kRoot) + "OLD_BIN\\Install.ini"));
+  openWindow({0, 1});
+  press();
+
+  ASSERT_EQ(view.messages.size(), 2u) << ::testing::PrintToString(texts());
+  EXPECT_EQ(view.messages[0].text.rfind("コンポーネントの展開[Template\\14年度\\KEN ", 0), 0u);
+  EXPECT_EQ(view.messages[1].text, std::string(kRoot) + "OLD_BIN\\Install.ini に書き込めません");
+  EXPECT_FALSE(form->closed());
+  EXPECT_EQ(requestsUnder("20251299"), 0u);
+  EXPECT_FALSE(unpressStarted(2));
+  expectIdle();
+}
+
 TEST_F(SequenceInterruptTest, UnreachableServerGivesTheErrorBoxAndAnIdleWindow) {
   struct Row {
     const char* what;

@@ -60,6 +60,20 @@ TEST_F(TransferEventsTest, StartShowsTheTruncatedShareOfTheFileNowStarting) {
   }
 }
 
+TEST_F(TransferEventsTest, EveryShareIsWholeNumberArithmetic) {
+  // The 29th of 50 files reads 58%, where a double would give 57.
+  form->FirstPass = true;
+  for (int count = 1; count <= 250; ++count) {
+    form->WorkList->assign(static_cast<size_t>(count), "FILE.EX_");
+    for (int item = 1; item <= count; ++item) {
+      start(item);
+      ASSERT_EQ(view.caption(Control::MsgLabel), "アップデートコンポーネント(1)のダウンロード " +
+                                                     std::to_string(item * 100 / count) + "%")
+          << item << " of " << count;
+    }
+  }
+}
+
 TEST_F(TransferEventsTest, AfterCancelStartClearsTheProgressButKeepsTheMessage) {
   view.setCaption(Control::MsgLabel, kReady);
   form->CancelRequested = true;

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <set>
 
-#include "platform/PeVersion.h"
+#include "platform/posix/PeVersion.h"
 #include "tests/e2e/ChildProcess.h"
 #include "tools/sample-release/ReleaseContent.h"
 #include "tools/sample-release/ReleaseWriter.h"

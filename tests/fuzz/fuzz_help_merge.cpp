@@ -55,6 +55,7 @@ class IdentityCodec : public platform::TextCodec {
 class NoPump : public platform::MessagePump {
  public:
   void processMessages() override {}
+  void waitMessages(unsigned) override {}
 };
 
 // A file system that holds only the merge file and checks every path it is asked to touch.

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/PeVersion.h"
+#include "platform/posix/PeVersion.h"
 #include "tools/pe/PeWriter.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/ProfileText.h"
+#include "platform/profile/ProfileText.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/RegistryText.h"
+#include "platform/posix/RegistryText.h"
 
 namespace {
 

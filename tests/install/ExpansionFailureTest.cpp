@@ -179,7 +179,7 @@ const FailureCase kCases[] = {
     {"MissingMergeFile",
      [](ExpansionTest& t) { t.raw["MERGEHELP.IN_"] = std::nullopt; },
      {failed("MERGEHELP.IN_", "MERGEHELP.INI")},
-     "Cannot open file \"C:\\TEMP\\BrvNewUp\\MERGEHELP.INI\"",
+     "ファイル \"C:\\TEMP\\BrvNewUp\\MERGEHELP.INI\" を開けません。",
      2,
      false},
     {"MergeFileWithBrokenHex",
@@ -190,7 +190,7 @@ const FailureCase kCases[] = {
            "\x81\xA1#HELP_FILE_END#\x81\xA1\r\n");
      },
      {},
-     "'ZZ' is not a valid hexadecimal value",
+     "'ZZ' は有効な16進数ではありません",
      -1,
      false,
      [](ExpansionTest& t) {

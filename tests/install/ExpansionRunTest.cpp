@@ -1,6 +1,8 @@
 // The expansion run on a real machine folder: steps, progress values, failures and clean-up.
 #include <algorithm>
+#include <filesystem>
 
+#include "app/TextRules.h"
 #include "download/FileTables.h"
 #include "tests/app/WindowFixture.h"
 
@@ -29,10 +31,10 @@ class ExpansionRunTest : public WindowTest {
     form->InstallPath = kTarget;
     form->WorkPath = kWork;
     auto& list = *form->WorkList;
-    list.assign(download::CommonFiles2, download::CommonFiles2 + 42);
+    list.assign(download::CommonFiles2.begin(), download::CommonFiles2.end());
     for (int row : rows) {
-      for (int cell = 0; cell < 80 && download::StandardFiles2[row][cell]; ++cell) {
-        list.emplace_back(download::StandardFiles2[row][cell]);
+      for (std::string_view name : download::StandardFiles2[static_cast<size_t>(row)]) {
+        if (!name.empty()) list.emplace_back(name);
       }
     }
     for (const auto& name : list) machine.put(kWork + name, "data:" + name);
@@ -128,6 +130,27 @@ TEST_F(ExpansionRunTest, OldPluginsThatCannotBeSetAsideEndTheRun) {
       << view.messages[0].text;
 }
 
+TEST_F(ExpansionRunTest, BadPluginDownloadLeavesTheLivePluginsInPlace) {
+  for (bool empty : {true, false}) {
+    SCOPED_TRACE(empty ? "empty download" : "missing download");
+    preparePass2({0});
+    form->ExpandDownloads();
+    const std::string bad = app::changeExtension((*form->WorkList)[45], ".SPI");
+    std::error_code error;
+    std::filesystem::remove(machine.native(kWork + bad), error);
+    if (empty) machine.put(kWork + bad, "");
+    form->InstallPath = kTarget;
+    try {
+      form->InstallPlugins(42);
+      ADD_FAILURE() << "the bad copy went unnoticed";
+    } catch (const std::exception& e) {
+      EXPECT_STREQ(e.what(), "コンポーネントの展開[45]に失敗しました。終了します。\r");
+    }
+    EXPECT_EQ(machine.get(std::string(kTarget) + "plugin\\OLD200001.SPI"), "old plug-in");
+    EXPECT_FALSE(machine.has(std::string(kTarget) + "plugin\\OLD200001.BAK"));
+  }
+}
+
 TEST_F(ExpansionRunTest, SettingsFileOfTheCurrentFormatIsKept) {
   struct Row {
     const char* installed;
@@ -152,8 +175,9 @@ TEST_F(ExpansionRunTest, FailedExpansionIsRetriedReportedAndNeverInstalled) {
   machine.put(std::string(kWork) + "StepDlg.ex_", "");
   machine.put(std::string(kTarget) + "StepDlg.EXE", "the user's working program");
   form->Unpress();
-  // Three attempts, each followed by a ten-second wait on the (fake) clock.
+  // Three attempts, each followed by a ten-second wait on the monotonic (fake) clock.
   EXPECT_GE(view.processCount, 3);
+  EXPECT_EQ(machine.clock.dateReadings, 0);
   ASSERT_EQ(view.messages.size(), 2u);
   EXPECT_EQ(view.messages[0].text, "StepDlg.ex_\rStepDlg.EXE\r展開に失敗しています。");
   EXPECT_EQ(view.messages[0].kind, platform::MessageKind::Information);
@@ -165,12 +189,28 @@ TEST_F(ExpansionRunTest, FailedExpansionIsRetriedReportedAndNeverInstalled) {
   EXPECT_EQ(machine.get(std::string(kTarget) + "StepDlg.EXE"), "the user's working program");
 }
 
+TEST_F(ExpansionRunTest, EveryExpansionShareIsWholeNumberArithmetic) {
+  // One file listed many times: the label counts entries, whatever they name.
+  form->WorkPath = kWork;
+  machine.put(std::string(kWork) + "F.TX_", "data");
+  for (size_t count = 1; count <= 250; ++count) {
+    form->WorkList->assign(count, "F.TX_");
+    view.captionHistory.clear();
+    form->ExpandDownloads();
+    std::vector<std::string> expected;
+    for (size_t n = 1; n <= count; ++n)
+      expected.push_back(std::to_string(n * 100 / count) + " / 100");
+    ASSERT_EQ(progressCaptions(), expected) << count << " entries";
+  }
+  EXPECT_TRUE(view.messages.empty());
+}
+
 TEST_F(ExpansionRunTest, PassOneReturnsWithTheWindowEnabled) {
   form->FirstPass = true;
   form->InstallPath = "C:\\B\\OLD_BIN\\";
   form->WorkPath = "C:\\TEMP\\BrvOldUp\\";
   auto& list = *form->WorkList;
-  list.assign(download::CommonFiles1, download::CommonFiles1 + 23);
+  list.assign(download::CommonFiles1.begin(), download::CommonFiles1.end());
   list.emplace_back(download::StandardFiles1[4][0]);
   for (const auto& name : list) machine.put(form->WorkPath + name, "data:" + name);
   machine.put("C:\\B\\OLD_BIN\\PictDesk.EXE", "old");

@@ -12,8 +12,10 @@ namespace {
 
 using install::HelpMergeReader;
 
-const std::string kStart(install::kHelpFileStart);
-const std::string kEnd(install::kHelpFileEnd);
+// The markers as the merge files carry them ("■" is 0x81 0xA1 in CP932), written out here so
+// that a changed marker in the program shows.
+const std::string kStart = "\x81\xA1#HELP_FILE_START#\x81\xA1";
+const std::string kEnd = "\x81\xA1#HELP_FILE_END#\x81\xA1";
 
 // What the parser hands out, flattened for comparison.
 struct Out {
@@ -91,9 +93,11 @@ std::string text(const std::vector<std::string>& lines, const std::string& eol =
 }
 
 TEST(HelpMergeReader, MarkersAreTheExactCp932Bytes) {
-  EXPECT_EQ(kStart, "\x81\xA1#HELP_FILE_START#\x81\xA1");
-  EXPECT_EQ(kStart.size(), 21u);
-  EXPECT_EQ(kEnd.size(), 19u);
+  EXPECT_EQ(parse(text({kStart, "a.htm", "1", "x", kEnd})),
+            std::vector<Out>{block("a.htm", 1, {"x"})});
+  // The same marks in UTF-8 are ordinary lines.
+  EXPECT_EQ(parse(text({"■#HELP_FILE_START#■", "a.htm", "1", "x", "■#HELP_FILE_END#■"})),
+            std::vector<Out>{});
 }
 
 TEST(HelpMergeReader, BlocksAndTheirStateRules) {

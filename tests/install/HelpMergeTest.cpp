@@ -18,8 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kStart(install::kHelpFileStart);
-const std::string kEnd(install::kHelpFileEnd);
+// The markers as the merge files carry them ("■" is 0x81 0xA1 in CP932), written out here so
+// that a changed marker in the program shows.
+const std::string kStart = "\x81\xA1#HELP_FILE_START#\x81\xA1";
+const std::string kEnd = "\x81\xA1#HELP_FILE_END#\x81\xA1";
 
 // One block of the merge file; `eol` ends every line.
 std::string block(const std::string& path, const std::string& time,
@@ -195,25 +197,25 @@ TEST_F(HelpMerge, InvalidTimeStampIsIgnored) {
 TEST_F(HelpMerge, BadTimeLineEndsTheMergeKeepingEarlierFiles) {
   EXPECT_EQ(failure(block("a.htm", "1", {"x"}) + block("b.htm", "12:00", {"y"}) +
                     block("c.htm", "1", {"z"})),
-            "'12:00' is not a valid integer value");
+            "'12:00' は整数ではありません");
   EXPECT_TRUE(machine.has(help("a.htm")));
   EXPECT_FALSE(machine.has(help("b.htm")));
   EXPECT_FALSE(machine.has(help("c.htm")));
   // The line is shown decoded (あい), with a control character as '?'.
   EXPECT_EQ(failure(block("d.htm", "\x82\xA0\x82\xA2\x01", {})),
-            "'\xE3\x81\x82\xE3\x81\x84?' is not a valid integer value");
+            "'\xE3\x81\x82\xE3\x81\x84?' は整数ではありません");
 }
 
 TEST_F(HelpMerge, BadHexadecimalEndsTheMergeKeepingEarlierFiles) {
   EXPECT_EQ(failure(block("a.gif", "0", {"41"}) + block("b.gif", "0", {"414G43"}) +
                     block("c.gif", "0", {"41"})),
-            "'4G' is not a valid hexadecimal value");
+            "'4G' は有効な16進数ではありません");
   EXPECT_EQ(machine.get(help("a.gif")), "A");
   EXPECT_FALSE(machine.has(help("b.gif"))) << "no half-decoded file";
   EXPECT_FALSE(machine.has(help("c.gif")));
   // Binary content on two lines puts CR LF into the hexadecimal text.
   EXPECT_EQ(failure(block("d.gif", "0", {"41", "42"})),
-            "'\\x0D\\x0A' is not a valid hexadecimal value");
+            "'\\x0D\\x0A' は有効な16進数ではありません");
   EXPECT_FALSE(machine.has(help("d.gif")));
 }
 
@@ -259,7 +261,7 @@ TEST_F(HelpMerge, ExistingFilesAreReplacedUnlessReadOnly) {
   EXPECT_EQ(machine.get(help("a.htm")), "new\r\n");
   machine.setReadOnly(help("a.htm"), true);
   EXPECT_EQ(failure(block("a.htm", "0", {"newer"})),
-            "Cannot create file \"" + help("a.htm") + "\"");
+            "ファイル \"" + help("a.htm") + "\" を作成できません。");
   EXPECT_EQ(machine.get(help("a.htm")), "new\r\n");
 }
 
@@ -270,7 +272,7 @@ TEST_F(HelpMerge, MissingMergeFileRaisesAFileError) {
           install::MergeHelpFile(files(), machine.services().codec, view, "C:\\TEMP\\NONE.INI",
                                  kFolder);
         } catch (const BrevanError& e) {
-          EXPECT_STREQ(e.what(), "Cannot open file \"C:\\TEMP\\NONE.INI\"");
+          EXPECT_STREQ(e.what(), "ファイル \"C:\\TEMP\\NONE.INI\" を開けません。");
           throw;
         }
       },
@@ -318,7 +320,7 @@ TEST(HexTextToFile, BytesOfTheText) {
     install::HexTextToFile(files, "41 42", "C:\\H\\x.bin");
     ADD_FAILURE() << "no error";
   } catch (const BrevanError& e) {
-    EXPECT_STREQ(e.what(), "' 4' is not a valid hexadecimal value");
+    EXPECT_STREQ(e.what(), "' 4' は有効な16進数ではありません");
   }
   EXPECT_EQ(machine.get("C:\\H\\x.bin"), "jk");
 }

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/PeVersion.h"
+#include "platform/posix/PeVersion.h"
 #include "tools/pe/PeWriter.h"
 
 namespace {
@@ -208,7 +208,7 @@ TEST(PeVersionTest, ReadsProgramsLinkedByBinutils) {
   for (const char* prefix : {"i686-w64-mingw32", "x86_64-w64-mingw32"}) {
     SCOPED_TRACE(prefix);
     if (std::system((std::string("command -v ") + prefix + "-windres >/dev/null").c_str()) != 0) {
-      GTEST_SKIP() << "binutils-mingw-w64 is not installed";
+      GTEST_FAIL() << "binutils-mingw-w64 is not installed";
     }
     ScratchDir dir;
     auto bytes = windresProgram(prefix, dir.path());
@@ -219,7 +219,7 @@ TEST(PeVersionTest, ReadsProgramsLinkedByBinutils) {
 
 TEST(PeVersionTest, WindresReadsTheVersionResourceWeWrite) {
   if (std::system("command -v x86_64-w64-mingw32-windres >/dev/null") != 0) {
-    GTEST_SKIP() << "binutils-mingw-w64 is not installed";
+    GTEST_FAIL() << "binutils-mingw-w64 is not installed";
   }
   for (bool plus : {false, true}) {
     SCOPED_TRACE(plus ? "PE32+" : "PE32");

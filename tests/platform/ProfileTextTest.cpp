@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ProfileText.h"
+#include "platform/profile/ProfileText.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/RegistryText.h"
+#include "platform/posix/RegistryText.h"
 
 namespace {
 

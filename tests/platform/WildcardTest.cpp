@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/Wildcard.h"
+#include "platform/posix/Wildcard.h"
 
 namespace {
 

@@ -95,7 +95,7 @@ class JlhaArchives {
 class UnlhaJlhaTest : public UnlhaTest {
  protected:
   void SetUp() override {
-    if (std::string(JLHA_PROGRAM).empty()) GTEST_SKIP() << "jlha (Debian jlha-utils) missing";
+    ASSERT_STRNE(JLHA_PROGRAM, "") << "jlha (Debian jlha-utils) missing";
     UnlhaTest::SetUp();
     ASSERT_EQ(JlhaArchives::get().error, "");
     for (int i = 0; i < 3; ++i) {

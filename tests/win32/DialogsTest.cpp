@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "app/WindowDesign.h"
-#include "platform/win32/CheckList_win32.h"
 #include "platform/win32/UpdateWindow_win32.h"
 #include "platform/win32/Win32View.h"
 #include "tests/win32/WindowTestSupport.h"
@@ -139,27 +138,6 @@ TEST_F(DialogsTest, InputBoxGivesTheEditedTextOnOkAndThePrefilledOneOtherwise) {
     EXPECT_EQ(seen.inputValue, "8080");
     EXPECT_EQ(seen.buttons, (Captions{"OK", "キャンセル"}));
   }
-}
-
-TEST_F(DialogsTest, BoxOpenedByTheTickHandlerThenReTickWorks) {
-  // The mandatory-standard rule: a click unticks, the handler shows a box, then ticks again.
-  view.setChecked(1, true);
-  events.onCall = [&](const std::string& name) {
-    if (name != "ClickCheck" || view.isChecked(view.itemIndex())) return;
-    view.messageBox(MessageKind::Plain, "", "「農林水産省電子納品基準」の\r選択解除はできません。",
-                    MessageButtons::Ok);
-    view.setChecked(view.itemIndex(), true);
-  };
-  test::whenBoxOpens(seen, [](HWND box) { test::clickButton(box, "OK"); });
-  const RECT tick = view.window().checkList().tickBoxOf(1);
-  const LPARAM at = MAKELPARAM((tick.left + tick.right) / 2, (tick.top + tick.bottom) / 2);
-  HWND list = view.window().control(platform::Control::CheckListBox1);
-  ::PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  ::PostMessageW(list, WM_LBUTTONUP, 0, at);
-  view.processMessages();
-  EXPECT_EQ(seen.text, "「農林水産省電子納品基準」の\r\n選択解除はできません。");
-  EXPECT_TRUE(view.isChecked(1));
-  EXPECT_EQ(events.count("ClickCheck"), 1);
 }
 
 }  // namespace

@@ -47,6 +47,19 @@ TEST_F(Win32FileSystemTest, WorksOnJapaneseNamesAndKeepsWhatTheInterfacePromises
   ASSERT_TRUE(files.writeFile(file, std::string("a\0b", 3)));
   EXPECT_EQ(files.readFile(file), std::string("a\0b", 3));
   EXPECT_EQ(files.fileSize(file), 3u);
+  // In pieces, straight to and from the disk.
+  auto writer = files.createForWriting(dir / "PIECES.BIN");
+  ASSERT_NE(writer, nullptr);
+  ASSERT_TRUE(writer->write("ab", 2));
+  ASSERT_TRUE(writer->write("cd", 2));
+  ASSERT_TRUE(writer->close());
+  auto reader = files.openForReading(dir / "PIECES.BIN");
+  ASSERT_NE(reader, nullptr);
+  char piece[3] = {};
+  EXPECT_EQ(reader->read(piece, 3), 3u);
+  EXPECT_EQ(reader->read(piece, 3), 1u);
+  EXPECT_EQ(reader->read(piece, 3), 0u);
+  EXPECT_EQ(piece[0], 'd');
   // A hidden file is rewritten in place and replaced atomically, staying hidden.
   ASSERT_TRUE(files.setAttributes(file, platform::kAttrHidden));
   ASSERT_TRUE(files.writeFile(file, "second"));
@@ -58,7 +71,7 @@ TEST_F(Win32FileSystemTest, WorksOnJapaneseNamesAndKeepsWhatTheInterfacePromises
   ASSERT_TRUE(files.copyFile(file, dir / "OLD.TXT", false));
   EXPECT_EQ(readFile(dir / "OLD.TXT"), "third");
   ASSERT_TRUE(files.moveFile(dir / "OLD.TXT", dir / "old.txt"));
-  const auto listing = files.find(dir / "*.txt");
+  const auto listing = files.find(dir / "*.txt");  // PIECES.BIN is left out
   ASSERT_EQ(listing.size(), 1u);
   EXPECT_EQ(listing[0].name, "old.txt");
   EXPECT_EQ(listing[0].size, 5u);

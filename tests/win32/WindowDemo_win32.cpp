@@ -1,13 +1,27 @@
 // Shows the Win32 update window by itself for a few seconds, for a picture of the screen.
+// Prints where the window is (WxH+X+Y, frame included).
 // Usage: win32_window_demo [--box] [seconds]
 //   --box  shows the overwrite question over the window
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/WindowDesign.h"
+#include "platform/win32/UpdateWindow_win32.h"
 #include "platform/win32/Win32View.h"
+
+namespace {
+
+ULONGLONG s_end;
+
+void CALLBACK closeAtTheEnd(HWND, UINT, UINT_PTR, DWORD) {
+  if (::GetTickCount64() < s_end) return;
+  if (HWND active = ::GetActiveWindow()) ::PostMessageW(active, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   bool box = false;
@@ -28,20 +42,22 @@ int main(int argc, char** argv) {
   view.setCaption(Control::MsgLabel, "[アップデート開始]をクリックして作業を開始してください。");
   for (int i = 0; i < view.itemCount(); ++i) view.setChecked(i, i < 2 || i == 5 || i == 9);
   view.show();
-  const ULONGLONG end = ::GetTickCount64() + seconds * 1000ULL;
+  // Where the window landed, frame included, for cropping the picture of the screen.
+  RECT frame{};
+  ::GetWindowRect(view.window().handle(), &frame);
+  std::printf("%ldx%ld+%ld+%ld\n", frame.right - frame.left, frame.bottom - frame.top, frame.left,
+              frame.top);
+  std::fflush(stdout);
+  s_end = ::GetTickCount64() + seconds * 1000ULL;
   if (box) {
-    static ULONGLONG s_end = end;
     // The box's own loop runs the messages meanwhile; a timer closes it at the end.
-    ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-      if (::GetTickCount64() < s_end) return;
-      if (HWND active = ::GetActiveWindow()) ::PostMessageW(active, WM_CLOSE, 0, 0);
-    });
+    ::SetTimer(nullptr, 0, 100, &closeAtTheEnd);
     (void)view.messageBox(platform::MessageKind::Confirmation, "確認",
                           "既に同バージョンまたは上位バージョンがインストールされています。"
                           "\r上書き更新を行いますか？",
                           platform::MessageButtons::YesNo);
     return 0;
   }
-  while (::GetTickCount64() < end) view.waitMessages(100);
+  while (::GetTickCount64() < s_end) view.waitMessages(100);
   return 0;
 }

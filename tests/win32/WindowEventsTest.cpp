@@ -16,6 +16,14 @@ using platform::MenuCommand;
 using platform::win32::UpdateWindow;
 using Calls = std::vector<std::string>;
 
+platform::win32::Win32View* s_view;
+bool s_guardFired;
+
+void CALLBACK endTheLoop(HWND, UINT, UINT_PTR, DWORD) {
+  s_guardFired = true;
+  s_view->terminate();
+}
+
 class WindowEventsTest : public testing::Test {
  protected:
   void SetUp() override { view.setEvents(&events); }
@@ -39,6 +47,16 @@ class WindowEventsTest : public testing::Test {
   }
 
   UpdateWindow& window() { return view.window(); }
+
+  // Runs the window's loop; a guard ends it after five seconds if it does not end by itself.
+  bool loopEndsByItself() {
+    s_view = &view;
+    s_guardFired = false;
+    const UINT_PTR guard = ::SetTimer(nullptr, 0, 5000, &endTheLoop);
+    EXPECT_EQ(view.runMessageLoop(), 0);
+    ::KillTimer(nullptr, guard);
+    return !s_guardFired;
+  }
 
   test::RecordingEvents events;
   platform::win32::Win32View view{app::kMainForm};
@@ -156,7 +174,7 @@ TEST_F(WindowEventsTest, MessageLoopEndsWhenTheWindowCloses) {
     if (name == "Activate") view.postClose();
   };
   view.show();
-  EXPECT_EQ(view.runMessageLoop(), 0);
+  EXPECT_TRUE(loopEndsByItself());
   EXPECT_EQ(events.calls, (Calls{"Activate", "Close"}));
   EXPECT_EQ(view.runMessageLoop(), 0) << "a closed window has no loop to run";
 }
@@ -167,7 +185,7 @@ TEST_F(WindowEventsTest, TerminateEndsTheLoopWithoutTheCloseHandler) {
     if (name == "DownLoadClick") view.terminate();
   };
   ::PostMessageW(window().control(Control::DownLoadButton), BM_CLICK, 0, 0);
-  EXPECT_EQ(view.runMessageLoop(), 0);
+  EXPECT_TRUE(loopEndsByItself());
   EXPECT_EQ(events.calls, (Calls{"DownLoadClick"}));
   EXPECT_EQ(view.runMessageLoop(), 0) << "after terminate the loop returns at once";
 }

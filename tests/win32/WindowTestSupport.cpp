@@ -49,16 +49,15 @@ std::string className(HWND hwnd) {
   return platform::win32::narrow(name);
 }
 
+BOOL CALLBACK takeVisibleBox(HWND hwnd, LPARAM out) {
+  if (className(hwnd) != "BrevanBox" || !::IsWindowVisible(hwnd)) return TRUE;
+  *reinterpret_cast<HWND*>(out) = hwnd;
+  return FALSE;
+}
+
 HWND openBox() {
   HWND found = nullptr;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM out) -> BOOL {
-        if (className(hwnd) != "BrevanBox" || !::IsWindowVisible(hwnd)) return TRUE;
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  ::EnumThreadWindows(::GetCurrentThreadId(), &takeVisibleBox, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

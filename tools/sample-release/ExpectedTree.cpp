@@ -148,20 +148,20 @@ void installPass(Tree& t, int pass, const Ticks& ticks) {
 
 std::vector<std::string> workList(int pass, const Ticks& ticks) {
   std::vector<std::string> names;
-  auto addRow = [&](const char* const* row, size_t cells) {
-    for (size_t c = 0; c < cells; ++c) {
-      if (row[c] && *row[c]) names.emplace_back(row[c]);
+  auto addRow = [&](std::span<const std::string_view> row) {
+    for (std::string_view name : row) {
+      if (!name.empty()) names.emplace_back(name);
     }
   };
   if (pass == 1) {
     names.assign(std::begin(download::CommonFiles1), std::end(download::CommonFiles1));
     for (size_t i = 0; i < ticks.size(); ++i) {
-      if (ticks[i]) addRow(download::StandardFiles1[i], 12);
+      if (ticks[i]) addRow(download::StandardFiles1[i]);
     }
   } else {
     names.assign(std::begin(download::CommonFiles2), std::end(download::CommonFiles2));
     for (size_t i = 0; i < ticks.size(); ++i) {
-      if (ticks[i]) addRow(download::StandardFiles2[i], 80);
+      if (ticks[i]) addRow(download::StandardFiles2[i]);
     }
   }
   return names;

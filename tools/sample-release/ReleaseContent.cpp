@@ -182,15 +182,15 @@ std::vector<ReleaseFile> releaseFiles(int pass) {
   if (pass == 1) {
     names.assign(std::begin(download::CommonFiles1), std::end(download::CommonFiles1));
     for (const auto& row : download::StandardFiles1) {
-      for (const char* cell : row) {
-        if (cell && *cell) names.emplace_back(cell);
+      for (std::string_view cell : row) {
+        if (!cell.empty()) names.emplace_back(cell);
       }
     }
   } else {
     names.assign(std::begin(download::CommonFiles2), std::end(download::CommonFiles2));
     for (const auto& row : download::StandardFiles2) {
-      for (const char* cell : row) {
-        if (cell && *cell) names.emplace_back(cell);
+      for (std::string_view cell : row) {
+        if (!cell.empty()) names.emplace_back(cell);
       }
     }
   }

@@ -1,5 +1,5 @@
 // The fixed version information of a Windows PE file, read from its bytes.
-#include "platform/PeVersion.h"
+#include "platform/posix/PeVersion.h"
 
 #include <algorithm>
 #include <cstdint>

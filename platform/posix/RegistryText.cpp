@@ -1,10 +1,10 @@
 // Reading the registry file's text (Registry Editor export syntax).
-#include "platform/RegistryText.h"
+#include "platform/posix/RegistryText.h"
 
 #include <string_view>
 #include <unordered_map>
 
-#include "platform/RegistryTextDetail.h"
+#include "platform/posix/RegistryTextDetail.h"
 
 namespace platform {
 namespace {

@@ -1,5 +1,5 @@
 // Windows wildcard matching of file names, with the DOS rules FindFirstFile applies.
-#include "platform/Wildcard.h"
+#include "platform/posix/Wildcard.h"
 
 #include <cstddef>
 #include <string>

@@ -2,8 +2,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/RegistryText.h"
-#include "platform/RegistryTextDetail.h"
+#include "platform/posix/RegistryText.h"
+#include "platform/posix/RegistryTextDetail.h"
 
 namespace platform {
 namespace registry_text {

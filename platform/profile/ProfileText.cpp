@@ -1,5 +1,5 @@
 // Initialisation-file text ("[section]" headers, "key=value" lines) in code page 932 bytes.
-#include "platform/ProfileText.h"
+#include "platform/profile/ProfileText.h"
 
 namespace platform {
 namespace {

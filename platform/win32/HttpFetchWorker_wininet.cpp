@@ -1,0 +1,211 @@
+// The blocking WinINet calls of one fetch, on a worker thread.
+#include "platform/win32/HttpFetchWorker_wininet.h"
+
+#include <windows.h>
+#include <wininet.h>
+#include <winsock2.h>
+
+#include <algorithm>
+#include <thread>
+#include <utility>
+
+#include "platform/http/TransferFailures.h"
+
+namespace platform::win32 {
+
+namespace {
+
+constexpr DWORD kPieceSize = 32768;
+
+struct InternetHandle {
+  HINTERNET h = nullptr;
+  explicit InternetHandle(HINTERNET handle) : h(handle) {}
+  ~InternetHandle() {
+    if (h) ::InternetCloseHandle(h);
+  }
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+};
+
+FetchNote failure(int code, std::string description) {
+  FetchNote note;
+  note.kind = FetchNote::Kind::kFailure;
+  note.code = code;
+  note.description = std::move(description);
+  return note;
+}
+
+// WinINet's error as the component reports it: the engine codes every component shares, or the
+// WinINet number itself for the rest.
+FetchNote failureOf(DWORD error, const FetchRequest& r) {
+  const std::string server = r.proxy.empty()
+                                 ? r.target.host + " port " + std::to_string(r.target.port)
+                                 : "the proxy " + r.proxy;
+  // Wine's WinINet passes some socket errors through as they are (WSAETIMEDOUT for a receive
+  // time-out): they mean the same here.
+  switch (error) {
+    case ERROR_INTERNET_TIMEOUT:
+    case WSAETIMEDOUT:
+      return failure(http::kErrorTimedOut, "Timed out waiting for " + server);
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+      return failure(http::kErrorUnknownHost, "Could not resolve host: " + r.target.host);
+    case ERROR_INTERNET_CANNOT_CONNECT:
+    case WSAECONNREFUSED:
+      return failure(http::kErrorCannotConnect, "Could not connect to " + server);
+    case ERROR_INTERNET_CONNECTION_RESET:
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
+      return failure(http::kErrorConnectionReset, "Connection reset by the server");
+    case ERROR_INTERNET_INVALID_URL:
+    case ERROR_INTERNET_UNRECOGNIZED_SCHEME:
+      return failure(http::kErrorBadUrl, "The URL is not valid");
+    default:
+      return failure(static_cast<int>(error), "WinINet error " + std::to_string(error));
+  }
+}
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+// The fields of a raw head ("HTTP/1.1 200 OK\r\nName: value\r\n..."), folded lines joined.
+std::vector<std::pair<std::string, std::string>> headerFields(std::string_view raw) {
+  std::vector<std::pair<std::string, std::string>> fields;
+  bool statusLine = true;
+  while (!raw.empty()) {
+    const size_t end = raw.find('\n');
+    const std::string_view line = raw.substr(0, end);
+    raw = end == std::string_view::npos ? std::string_view() : raw.substr(end + 1);
+    if (statusLine) {
+      statusLine = false;
+      continue;
+    }
+    if (trimmed(line).empty()) continue;
+    if ((line.front() == ' ' || line.front() == '\t') && !fields.empty()) {
+      fields.back().second += " ";
+      fields.back().second += trimmed(line);
+      continue;
+    }
+    const size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    fields.emplace_back(std::string(trimmed(line.substr(0, colon))),
+                        std::string(trimmed(line.substr(colon + 1))));
+  }
+  return fields;
+}
+
+std::string queryText(HINTERNET request, DWORD info) {
+  DWORD size = 0;
+  ::HttpQueryInfoA(request, info, nullptr, &size, nullptr);
+  if (size == 0) return {};
+  std::string text(size, '\0');
+  if (!::HttpQueryInfoA(request, info, text.data(), &size, nullptr)) return {};
+  text.resize(size);
+  return text;
+}
+
+void setTimeouts(HINTERNET handle, const FetchRequest& r) {
+  // Each is a wish: a failure leaves WinINet's default, and the window's thread keeps its own
+  // watch for a silent server.
+  DWORD connect = r.connectTimeoutMs;
+  DWORD receive = r.receiveTimeoutMs;
+  ::InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+  ::InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof receive);
+  ::InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+}
+
+void runFetch(const FetchRequest& r, FetchChannel& channel) {
+  const bool direct = r.proxy.empty();
+  InternetHandle session(::InternetOpenA(
+      "Brevan-Update/2.5", direct ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
+      direct ? nullptr : r.proxy.c_str(), nullptr, 0));
+  if (!session.h) {
+    channel.post(failureOf(::GetLastError(), r));
+    return;
+  }
+  setTimeouts(session.h, r);
+  InternetHandle connection(::InternetConnectA(session.h, r.target.host.c_str(), r.target.port,
+                                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  if (!connection.h) {
+    channel.post(failureOf(::GetLastError(), r));
+    return;
+  }
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
+                INTERNET_FLAG_KEEP_CONNECTION;
+  if (r.target.secure) flags |= INTERNET_FLAG_SECURE;
+  // The ANSI call takes the target's bytes as they stand: CP932 names reach the server raw.
+  InternetHandle request(::HttpOpenRequestA(connection.h, "GET", r.target.object.c_str(),
+                                            "HTTP/1.1", nullptr, nullptr, flags, 0));
+  if (!request.h) {
+    channel.post(failureOf(::GetLastError(), r));
+    return;
+  }
+  setTimeouts(request.h, r);
+  if (!::HttpSendRequestA(request.h, nullptr, 0, nullptr, 0)) {
+    channel.post(failureOf(::GetLastError(), r));
+    return;
+  }
+
+  FetchNote head;
+  head.kind = FetchNote::Kind::kHead;
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  ::HttpQueryInfoA(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                   nullptr);
+  head.status = static_cast<int>(status);
+  head.reason = queryText(request.h, HTTP_QUERY_STATUS_TEXT);
+  head.fields = headerFields(queryText(request.h, HTTP_QUERY_RAW_HEADERS_CRLF));
+  if (!channel.post(std::move(head)) || status < 200 || status > 299) return;
+
+  std::string buffer(kPieceSize, '\0');
+  for (;;) {
+    // Waits until some bytes are there, so a slow body still arrives piece by piece.
+    DWORD available = 0;
+    if (!::InternetQueryDataAvailable(request.h, &available, 0, 0)) {
+      channel.post(failureOf(::GetLastError(), r));
+      return;
+    }
+    if (channel.abandoned()) return;
+    DWORD read = 0;
+    if (available > 0 &&
+        !::InternetReadFile(request.h, buffer.data(), std::min(available, kPieceSize), &read)) {
+      channel.post(failureOf(::GetLastError(), r));
+      return;
+    }
+    if (read == 0) {
+      FetchNote end;
+      end.kind = FetchNote::Kind::kEnd;
+      channel.post(std::move(end));
+      return;
+    }
+    FetchNote piece;
+    piece.kind = FetchNote::Kind::kPiece;
+    piece.bytes.assign(buffer.data(), read);
+    if (!channel.post(std::move(piece))) return;
+  }
+}
+
+}  // namespace
+
+void startFetchWorker(FetchRequest request, std::shared_ptr<FetchChannel> channel) {
+  std::thread([request = std::move(request), channel = std::move(channel)] {
+    try {
+      runFetch(request, *channel);
+    } catch (const std::exception& e) {
+      // Out of memory, most likely: the window's thread reports it; a thread must not throw.
+      try {
+        channel->post(failure(http::kEngineErrorBase + 27, e.what()));
+      } catch (...) {
+        // nothing left to report with; the window's thread stops waiting at its time-out
+      }
+    }
+  }).detach();
+}
+
+}  // namespace platform::win32

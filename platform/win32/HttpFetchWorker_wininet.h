@@ -1,0 +1,27 @@
+// The blocking WinINet calls of one fetch, made on a thread of their own so the window's thread
+// never waits inside WinINet.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/win32/HttpFetchChannel_win32.h"
+#include "platform/win32/HttpRequestTarget_win32.h"
+
+namespace platform::win32 {
+
+struct FetchRequest {
+  RequestTarget target;
+  std::string proxy;  // "host:port"; empty for a direct connection, whatever the system says
+  unsigned long connectTimeoutMs = 30000;
+  // Longest wait for a byte, the response's head included.
+  unsigned long receiveTimeoutMs = 65000;
+};
+
+// Starts a detached worker for one GET. It posts to the channel one kHead, then (for a 2xx
+// status) kPiece notes and one kEnd, or a kFailure at any point; it stops at its next step once
+// the channel is abandoned and then closes its handles by itself, however long its current
+// WinINet call takes. Throws std::system_error when no thread can be started.
+void startFetchWorker(FetchRequest request, std::shared_ptr<FetchChannel> channel);
+
+}  // namespace platform::win32
