@@ -34,6 +34,7 @@ using bench::Clock;
 class NoMessages : public platform::MessagePump {
  public:
   void processMessages() override {}
+  void waitMessages(unsigned) override {}
 };
 
 void report(double seconds) { std::printf("%.4f %ld\n", seconds, bench::peakKb()); }

@@ -33,6 +33,7 @@ class GapPump : public platform::MessagePump {
     longest = std::max(longest, std::chrono::duration<double, std::milli>(now - last).count());
     last = now;
   }
+  void waitMessages(unsigned) override { processMessages(); }
   Clock::time_point last = Clock::now();
   double longest = 0;
 };
