@@ -5,6 +5,7 @@
 
 #include "app/Numbers.h"
 #include "app/TextRules.h"
+#include "platform/AsciiCase.h"
 
 namespace app {
 
@@ -22,7 +23,8 @@ std::string settingValue(const std::string& text, const std::string& key) {
       rest = rest.substr(next);
     }
     size_t eq = line.find('=');
-    if (eq != std::string_view::npos && equalsIgnoreCase(line.substr(0, eq), key)) {
+    if (eq != std::string_view::npos &&
+        platform::ascii::equalsIgnoreCase(line.substr(0, eq), key)) {
       return std::string(line.substr(eq + 1));
     }
   }

@@ -5,6 +5,7 @@
 #include "app/Numbers.h"
 #include "app/Standards.h"
 #include "app/TextRules.h"
+#include "platform/AsciiCase.h"
 
 namespace app {
 
@@ -52,8 +53,8 @@ void TMainForm::saveStandards() {
   (void)m_services.profiles.flush(installed);  // each write has reached the disk already
   std::string root = app::withBackslash(InstallRoot) + app::kPluginListName;
   // A copy onto itself would only risk the file just written.
-  if (!app::equalsIgnoreCase(m_services.files.fullPath(installed),
-                             m_services.files.fullPath(root))) {
+  if (!platform::ascii::equalsIgnoreCase(m_services.files.fullPath(installed),
+                                         m_services.files.fullPath(root))) {
     (void)m_services.files.copyFile(installed, root, false);  // not reported
   }
 }

@@ -6,6 +6,7 @@
 #include "app/TextRules.h"
 #include "app/Versions.h"
 #include "app/WindowDesign.h"
+#include "platform/AsciiCase.h"
 
 using platform::Control;
 using platform::RegistryRoot;
@@ -28,7 +29,7 @@ void repairRegisteredProgram(platform::Registry& reg) {
   if (!reg.keyExists(RegistryRoot::LocalMachine, kBrevanKey)) return;
   auto exe = reg.readString(RegistryRoot::LocalMachine, kBrevanKey, "Exename");
   if (!exe) return;
-  std::string upper = app::upperAscii(*exe);
+  std::string upper = platform::ascii::toUpper(*exe);
   if (size_t pos = upper.find("OLD_BIN\\"); pos != std::string::npos) {
     upper.erase(pos, 8);
     (void)reg.writeString(RegistryRoot::LocalMachine, kBrevanKey, "exename", upper);  // optional

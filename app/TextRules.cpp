@@ -1,12 +1,10 @@
 // Text rules the window applies to names, paths and versions.
 #include "app/TextRules.h"
 
-#include <algorithm>
+#include "platform/AsciiCase.h"
 
 namespace app {
 namespace {
-
-char upperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 size_t nameStart(const std::string& path) {
   size_t pos = path.find_last_of("\\:");
@@ -15,18 +13,8 @@ size_t nameStart(const std::string& path) {
 
 }  // namespace
 
-std::string upperAscii(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(), upperChar);
-  return out;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && upperAscii(a) == upperAscii(b);
-}
-
 size_t findIgnoreCase(std::string_view text, std::string_view needle) {
-  return upperAscii(text).find(upperAscii(needle));
+  return platform::ascii::toUpper(text).find(platform::ascii::toUpper(needle));
 }
 
 std::string withBackslash(const std::string& folder) {

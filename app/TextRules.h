@@ -6,9 +6,6 @@
 
 namespace app {
 
-// ASCII letters only: multi-byte characters are never changed.
-std::string upperAscii(std::string_view text);
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // Position of the first occurrence of needle without regard to ASCII case, or npos.
 size_t findIgnoreCase(std::string_view text, std::string_view needle);
 // The folder text with one trailing backslash.

@@ -1,12 +1,9 @@
 // Activation, cancel and close of the update window, and the run's error helper.
 #include "app/Errors.h"
 #include "app/MainForm.h"
+#include "app/StatusTexts.h"
 
 using platform::Control;
-
-namespace {
-constexpr const char* kReadyMessage = "[アップデート開始]をクリックして作業を開始してください。";
-}
 
 void TMainForm::FormActivate() {
   if (!ContinueUpdate) {
@@ -18,7 +15,7 @@ void TMainForm::FormActivate() {
   m_view.setWindowEnabled(false);
   m_view.setEnabled(Control::DownLoadButton, true);
   m_view.setCaption(Control::ProgressLabel, "");
-  m_view.setCaption(Control::MsgLabel, kReadyMessage);
+  m_view.setCaption(Control::MsgLabel, app::kReadyMessage);
   m_view.setWindowEnabled(true);
 }
 
@@ -34,7 +31,7 @@ void TMainForm::CancelButtonClick() {
   }
   m_view.setVisible(Control::CancelButton, false);
   m_view.setVisible(Control::DownLoadButton, true);
-  m_view.setCaption(Control::MsgLabel, kReadyMessage);
+  m_view.setCaption(Control::MsgLabel, app::kReadyMessage);
 }
 
 void TMainForm::FormClose() {

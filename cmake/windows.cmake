@@ -33,4 +33,12 @@ function(brevan_wine_test name)
 endfunction()
 
 add_subdirectory(tests/win32)
+
+# The Windows program: the same core on the Win32 backends and the native window. A GUI
+# program (no console) whose entry takes the wide-character command line.
+add_executable(brevan-update WIN32 main/main_win32.cpp)
+target_link_libraries(brevan-update PRIVATE core platform_win32 view_win32)
+target_link_options(brevan-update PRIVATE -municode)
+brevan_warnings(brevan-update)
+
 include(${CMAKE_SOURCE_DIR}/cmake/windows-release.cmake)

@@ -6,6 +6,7 @@
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/TextRules.h"
+#include "platform/AsciiCase.h"
 
 namespace download {
 
@@ -33,7 +34,7 @@ std::string WithoutEntry(platform::FileSystem& files, const std::string& entries
     size_t end = entries.find('\0', start);
     if (end == std::string::npos) end = entries.size();
     const std::string entry = entries.substr(start, end - start);
-    if (!app::equalsIgnoreCase(files.fullPath(entry), full)) {
+    if (!platform::ascii::equalsIgnoreCase(files.fullPath(entry), full)) {
       kept += entry;
       kept += '\0';
     }
@@ -48,8 +49,8 @@ bool UpdatableFolder(platform::FileSystem& files, const std::string& windowsDir,
   // "X:\" and shorter: a drive root, or nothing the platform could resolve.
   if (app::withBackslash(full).size() <= 3) return false;
   return windowsDir.empty() ||
-         !app::equalsIgnoreCase(app::withBackslash(full),
-                                app::withBackslash(files.fullPath(windowsDir)));
+         !platform::ascii::equalsIgnoreCase(app::withBackslash(full),
+                                            app::withBackslash(files.fullPath(windowsDir)));
 }
 
 }  // namespace download

@@ -5,13 +5,13 @@
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/Numbers.h"
+#include "app/StatusTexts.h"
 #include "app/TextRules.h"
+#include "platform/AsciiCase.h"
 
 using platform::Control;
 
 namespace {
-
-constexpr const char* kReadyMessage = "[アップデート開始]をクリックして作業を開始してください。";
 
 // A length in its shortest general decimal form; integral values print without a point.
 std::string lengthText(double length) {
@@ -44,7 +44,7 @@ void TMainForm::ipwHTTPStartTransfer(platform::HttpTransfer&, int) {
 
 void TMainForm::ipwHTTPHeader(platform::HttpTransfer&, const std::string& field,
                               const std::string& value) {
-  if (app::upperAscii(field) != "CONTENT-LENGTH") return;
+  if (platform::ascii::toUpper(field) != "CONTENT-LENGTH") return;
   std::string trimmed = value;
   while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.pop_back();
   // A length that cannot be read keeps the unreachable default, so the file never counts as
@@ -71,7 +71,7 @@ void TMainForm::ipwHTTPEndTransfer(platform::HttpTransfer&, int) {
   m_view.repaint(Control::ProgressLabel);
   if (static_cast<double>(TransferredBytes) != ContentLength) {
     m_view.setCaption(Control::DownLoadButton, "アップデート開始");
-    m_view.setCaption(Control::MsgLabel, kReadyMessage);
+    m_view.setCaption(Control::MsgLabel, app::kReadyMessage);
     m_view.repaint(Control::MsgLabel);
     m_view.setCaption(Control::ProgressLabel, "");
     m_view.setProgress(0);

@@ -2,15 +2,9 @@
 #include "app/MainForm.h"
 #include "app/Numbers.h"
 #include "app/TextRules.h"
+#include "install/ExpansionTexts.h"
 #include "install/PluginBackup.h"
-
-namespace {
-
-std::string positionMessage(int position) {
-  return "コンポーネントの展開[" + std::to_string(position) + "]に失敗しました。終了します。";
-}
-
-}  // namespace
+#include "platform/AsciiCase.h"
 
 namespace install {
 
@@ -33,7 +27,7 @@ void TMainForm::CopyStage(int first, int last, const std::string& extension,
     std::string target = InstallPath + (targetName.empty() ? name : targetName);
     if (!install::restoredCopyUsable(m_services, source) ||
         !m_services.files.copyFile(source, target, false)) {
-      CreateError(positionMessage(p));
+      CreateError(install::expansionStepFailed(p));
     }
   }
 }
@@ -53,7 +47,7 @@ void TMainForm::InstallSettingsFile(int position) {
   std::string source = WorkPath + name;
   if (!install::restoredCopyUsable(m_services, source) ||
       !files.copyFile(source, installed, false)) {
-    CreateError(positionMessage(position));
+    CreateError(install::expansionStepFailed(position));
   }
 }
 
@@ -62,7 +56,7 @@ void TMainForm::InstallPlugins(int firstStandard) {
   auto& list = *WorkList;
   const size_t first = static_cast<size_t>(firstStandard);
   auto restoredName = [&](size_t p) {
-    std::string extension = app::upperAscii(app::extensionOf(list[p]));
+    std::string extension = platform::ascii::toUpper(app::extensionOf(list[p]));
     return app::changeExtension(list[p], extension == ".XL_"   ? ".XLS"
                                          : extension == ".DO_" ? ".DOC"
                                                                : ".SPI");
@@ -71,16 +65,16 @@ void TMainForm::InstallPlugins(int firstStandard) {
   // leaves a plug-in folder of backups only.
   for (size_t p = first; p < list.size(); ++p) {
     if (!install::restoredCopyUsable(m_services, WorkPath + restoredName(p))) {
-      CreateError(positionMessage(static_cast<int>(p)));
+      CreateError(install::expansionStepFailed(static_cast<int>(p)));
     }
   }
   if (!install::RenameSPI(m_services.files, folder)) {
-    CreateError("コンポーネントの展開[RenameSPI]に失敗しました。終了します。");
+    CreateError(install::expansionStepFailed("RenameSPI"));
   }
   for (size_t p = first; p < list.size(); ++p) {
     std::string name = restoredName(p);
     if (!m_services.files.copyFile(WorkPath + name, folder + name, false)) {
-      CreateError(positionMessage(static_cast<int>(p)));
+      CreateError(install::expansionStepFailed(static_cast<int>(p)));
     }
   }
 }
@@ -92,17 +86,17 @@ void TMainForm::ReplaceMainProgram() {
   std::string installed = InstallPath + name;
   // Checked before anything is touched, so a bad copy never costs the installed program.
   if (!install::restoredCopyUsable(m_services, WorkPath + name)) {
-    CreateError("コンポーネントの展開に失敗しました(2)終了します。");
+    CreateError(install::expansionFailed(2));
   }
   MakeWritable(backup);
   if (!files.copyFile(installed, backup, false)) {
-    CreateError("コンポーネントの展開に失敗しました(3)終了します。");
+    CreateError(install::expansionFailed(3));
   }
   MakeWritable(installed);
   if (!files.deleteFile(installed)) {
-    CreateError("コンポーネントの展開に失敗しました(1)終了します。");
+    CreateError(install::expansionFailed(1));
   }
   if (!files.copyFile(WorkPath + name, installed, false)) {
-    CreateError("コンポーネントの展開に失敗しました(2)終了します。");
+    CreateError(install::expansionFailed(2));
   }
 }

@@ -2,6 +2,7 @@
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "install/ExpansionSteps.h"
+#include "install/ExpansionTexts.h"
 #include "install/RestoreExtension.h"
 
 using platform::Control;
@@ -81,8 +82,7 @@ void TMainForm::Unpress() {
     }
   } catch (const std::exception& e) {
     (void)m_view.messageBox(platform::MessageKind::Error, "エラー",
-                            std::string(e.what()) + "\r" +
-                                "コンポーネントの展開に失敗しました(4)終了します。" + "\r" +
+                            std::string(e.what()) + "\r" + install::expansionFailed(4) + "\r" +
                                 std::to_string(m_services.lastError.get()),
                             platform::MessageButtons::Ok);
     // A failed run ends the sequence even when the window refuses to close.

@@ -1,8 +1,10 @@
 // Template folders, CORINS folders and the help folder.
 #include "app/MainForm.h"
 #include "app/TextRules.h"
+#include "install/ExpansionTexts.h"
 #include "install/HelpMerge.h"
 #include "install/LhaBinding.h"
+#include "platform/AsciiCase.h"
 
 namespace install {
 bool restoredCopyUsable(platform::Services& services, const std::string& path);
@@ -11,7 +13,7 @@ bool restoredCopyUsable(platform::Services& services, const std::string& path);
 void TMainForm::InstallTemplateFolder(const std::string& folder, int position,
                                       const std::string& extension) {
   if (!m_services.files.createFolders(InstallPath + folder)) {
-    CreateError("コンポーネントの展開[" + folder + " CreateFolder]に失敗しました。終了します。");
+    CreateError(install::expansionStepFailed(folder + " CreateFolder"));
   }
   for (int p = position; p <= position + 1; ++p) {
     std::string workName = app::changeExtension(WorkList->at(static_cast<size_t>(p)), extension);
@@ -20,7 +22,7 @@ void TMainForm::InstallTemplateFolder(const std::string& folder, int position,
     std::string source = WorkPath + workName;
     if (!install::restoredCopyUsable(m_services, source) ||
         !m_services.files.copyFile(source, installed, false)) {
-      CreateError("コンポーネントの展開[" + std::to_string(p) + "]に失敗しました。終了します。");
+      CreateError(install::expansionStepFailed(p));
     }
   }
 }
@@ -28,11 +30,11 @@ void TMainForm::InstallTemplateFolder(const std::string& folder, int position,
 void TMainForm::InstallArchiveFolder(const std::string& folder, int position) {
   MakeWritable(InstallPath + folder);
   if (!m_services.files.createFolders(InstallPath + folder)) {
-    CreateError("コンポーネントの展開[" + folder + "CreateFolder]に失敗しました。終了します。");
+    CreateError(install::expansionStepFailed(folder + "CreateFolder"));
   }
   const std::string& entry = WorkList->at(static_cast<size_t>(position));
   // Results are not examined: a folder that fails to fill stays as it was.
-  if (!FirstPass && app::upperAscii(entry).rfind("MERGEHELP.", 0) == 0) {
+  if (!FirstPass && platform::ascii::toUpper(entry).rfind("MERGEHELP.", 0) == 0) {
     (void)install::MergeHelpFile(m_services.files, m_services.codec, m_view,
                                  WorkPath + app::changeExtension(entry, ".INI"),
                                  InstallPath + "ヘルプ");

@@ -11,6 +11,7 @@
 #include "app/TextRules.h"
 #include "install/HelpMergeParser.h"
 #include "install/HexText.h"
+#include "platform/AsciiCase.h"
 
 namespace install {
 
@@ -73,7 +74,7 @@ std::optional<std::string> pathInsideFolder(std::string path) {
 }
 
 bool isTextPage(const std::string& fileName) {
-  const std::string extension = app::upperAscii(app::extensionOf(app::namePart(fileName)));
+  const std::string extension = platform::ascii::toUpper(app::extensionOf(app::namePart(fileName)));
   return extension == ".HTM" || extension == ".CSS" || extension == ".JS" || extension == ".HTML";
 }
 

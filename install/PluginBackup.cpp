@@ -2,13 +2,14 @@
 #include "install/PluginBackup.h"
 
 #include "app/TextRules.h"
+#include "platform/AsciiCase.h"
 
 namespace install {
 
 namespace {
 
 std::string upperExtension(const std::string& name) {
-  return app::upperAscii(app::extensionOf(name));
+  return platform::ascii::toUpper(app::extensionOf(name));
 }
 
 }  // namespace

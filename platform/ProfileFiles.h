@@ -14,8 +14,7 @@ class ProfileFiles {
  public:
   virtual ~ProfileFiles() = default;
   // The value of a key; nullopt when the file, the section or the key is missing.
-  virtual std::optional<std::string> readString(const std::string& file,
-                                                const std::string& section,
+  virtual std::optional<std::string> readString(const std::string& file, const std::string& section,
                                                 const std::string& key) = 0;
   // Sets a key, creating the file and the section when missing.
   virtual Status writeString(const std::string& file, const std::string& section,

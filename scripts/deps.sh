@@ -8,10 +8,13 @@ packages=(
   fonts-ipafont-gothic fontconfig xvfb xdotool x11-apps x11-utils imagemagick
   mscompress lhasa jlha-utils curl ccache
   # The Windows build: mingw-w64's posix-threads compilers, the 64-bit Wine that runs its
-  # suites, dpkg-dev for lhasa's source package. Never wine32: this kind of machine cannot run
-  # 32-bit code, and with wine64 present the wine wrapper does not ask for it.
+  # suites and its own fonts (the caption buttons' Marlett), dpkg-dev for lhasa's source
+  # package. Never wine32: this kind of machine cannot run 32-bit code, and with wine64
+  # present the wine wrapper does not ask for it.
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
-  binutils-mingw-w64-i686 wine64 wine dpkg-dev
+  binutils-mingw-w64-i686 wine64 wine fonts-wine dpkg-dev
+  # The format check of the test command.
+  clang-format
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the release and the sanitizer (ASan + UBSan) builds and runs the whole suite in both,
+# Checks the format of every source, builds the program as a packager does (plain Release),
+# builds the release and the sanitizer (ASan + UBSan) builds and runs the whole suite in both,
 # then the Windows program: both architectures cross-built, the i686 one checked statically
 # (this machine cannot run 32-bit code), the x86_64 suites run under Wine.
 # Usage: test.sh [--windows]   (--windows: the Windows part only)
@@ -12,6 +13,20 @@ export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
 
 if [ "${1:-}" != "--windows" ]; then
+  echo "== format"
+  git ls-files -z '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
+  # As a packager builds: plain Release, no preset, so no -Werror; still no warning allowed.
+  echo "== plain Release build: the program and its LHA library"
+  cmake -S . -B build/plain -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build/plain --target clean >/dev/null
+  log=build/plain/build.log
+  cmake --build build/plain --target brevan-update unlha32 -j "$jobs" 2>&1 | tee "$log"
+  if grep -q "warning:" "$log"; then
+    echo "The plain Release build gave warnings (see $log)" >&2
+    exit 1
+  fi
+
   # Every parser runs 10 s on its seed corpus under the fuzzer: a crash fails the suite.
   bash scripts/fuzz.sh 10 "$jobs"
   for preset in release asan; do

@@ -30,6 +30,11 @@ case $action in
       LANG=C.UTF-8 LC_ALL=C.UTF-8 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
         /v "$face" /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
     done
+    # Without a window manager (Xvfb) Wine waits up to two seconds for one each time a managed
+    # window hides; unmanaged windows get their frame from Wine itself and hide at once.
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # Wine draws the caption buttons in Marlett, which Debian's Wine finds only in the prefix.
+    cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
     ;;
   remove)
     [ -d "$prefix" ] || exit 0

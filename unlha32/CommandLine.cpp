@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/AsciiCase.h"
 #include "unlha32/unlha32.h"
 
 namespace unlha {
@@ -39,14 +40,8 @@ std::optional<std::vector<Token>> tokenize(std::string_view line) {
   return tokens;
 }
 
-std::string lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-  return s;
-}
-
 bool acceptedSwitch(const std::string& given) {
-  const std::string s = lower(given);
+  const std::string s = platform::ascii::toLower(given);
   if (s.size() >= 3 && s.compare(0, 3, "-jy") == 0) {
     return std::all_of(s.begin() + 3, s.end(), [](char c) { return c >= 'a' && c <= 'z'; });
   }
@@ -72,7 +67,7 @@ ParsedCommand parseCommandLine(std::string_view utf8) {
   if (tokens->empty()) return failure(UNLHA_ERROR_COMMAND_NAME, "empty command line");
 
   ParsedCommand result;
-  const std::string word = lower((*tokens)[0].text);
+  const std::string word = platform::ascii::toLower((*tokens)[0].text);
   if (word != "e" && word != "x") return failure(UNLHA_ERROR_COMMAND_NAME, "unknown command");
   result.command.word = word[0];
 

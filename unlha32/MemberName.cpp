@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "platform/AsciiCase.h"
 #include "unlha32/unlha32.h"
 
 namespace unlha {
@@ -48,8 +49,7 @@ std::string decodeJoined(std::string_view bytes, const Cp932Decoder& decode) {
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool isDeviceName(std::string_view part) {
-  std::string stem(part.substr(0, part.find('.')));
-  for (char& c : stem) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  const std::string stem = platform::ascii::toUpper(part.substr(0, part.find('.')));
   if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
   return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
          stem[3] >= '1' && stem[3] <= '9';

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Status.h"
+#include "platform/posix/NativeFile_posix.h"
 
 namespace platform::posix {
 
@@ -29,17 +30,15 @@ class BodyFile {
   void discard();
   // The committed file stays; the object forgets it.
   void keep() { m_state = State::kIdle; }
-  bool isOpen() const { return m_fd >= 0; }
+  bool isOpen() const { return m_file.fd() >= 0; }
 
  private:
   enum class State { kIdle, kWriting, kCommitted };
+  // The Windows code of a failed call's errno for this body.
+  int failure(int error) const;
   std::string m_target;
-  std::string m_temp;
-  int m_fd = -1;
+  FileBeside m_file;
   State m_state = State::kIdle;
 };
-
-// The Windows-style code of a failed file call's errno.
-int windowsCodeOfErrno(int err);
 
 }  // namespace platform::posix

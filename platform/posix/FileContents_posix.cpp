@@ -17,17 +17,6 @@ namespace {
 
 constexpr size_t kCopyBuffer = 256 * 1024;
 
-// rename() that never replaces an existing entry; 0 or an errno.
-int renameNoReplace(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-  // A file system without the flag: check, then rename (a folder moved into itself still
-  // gives EINVAL below).
-  struct stat st {};
-  if (::lstat(to.c_str(), &st) == 0) return EEXIST;
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
 int copyData(int input, int output) {
   std::vector<char> buffer(kCopyBuffer);
   for (;;) {
@@ -89,11 +78,11 @@ Status PosixFileSystem::writeFile(const std::string& path, const std::string& by
     fd = ::open(n->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     return fd >= 0 ? 0 : errno;
   });
-  if (error != 0) return error == ENOENT ? fail(kErrorPathNotFound) : failErrno(error, *n);
+  if (error != 0) return failErrno(error, *n);
   Descriptor file(fd);
   error = writeAll(file.get(), bytes.data(), bytes.size());
   if (error == 0) error = file.reset();
-  if (error != 0) return fail(error == EIO ? kErrorWriteFault : errorFromErrno(error));
+  if (error != 0) return fail(errorFromErrno(error, *n, kErrorWriteFault));
   return Status::success();
 }
 
@@ -108,31 +97,17 @@ Status PosixFileSystem::replaceFileAtomically(const std::string& path, const std
 
 Status PosixFileSystem::writeNew(const std::string& target, const std::string& bytes,
                                  const struct stat* replaced) {
-  std::string temporary;
-  int fd = createBeside(target, 0666, temporary);
-  if (fd < 0) return -fd == ENOENT ? fail(kErrorPathNotFound) : failErrno(-fd, target);
-  Descriptor file(fd);
-  int error = writeAll(file.get(), bytes.data(), bytes.size());
+  FileBeside file;
+  if (int error = file.open(target, 0666); error != 0) return failErrno(error, target);
+  int error = file.write(bytes.data(), bytes.size());
   if (error == 0 && replaced) {
     // The new file takes the place of the old one with its permissions and hidden/system bits.
-    if (::fchmod(file.get(), replaced->st_mode & 07777) != 0) error = errno;
-    if (error == 0) error = storeDosBits(temporary, storedDosBits(target));
+    if (::fchmod(file.fd(), replaced->st_mode & 07777) != 0) error = errno;
+    if (error == 0) error = storeDosBits(file.path(), storedDosBits(target));
     if (error == ENOTSUP) error = 0;
   }
-  if (error == 0 && ::fsync(file.get()) != 0) error = errno;
-  if (error == 0) error = file.reset();
-  if (error == 0) {
-    error = withWriteBit(parentOf(target), [&] {
-      return ::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
-    });
-  }
-  if (error != 0) {
-    (void)::unlink(temporary.c_str());
-    return fail(error == EIO ? kErrorWriteFault : errorFromErrno(error));
-  }
-  // The rename itself reaches the disk with its folder.
-  Descriptor folder(::open(parentOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() >= 0) (void)::fsync(folder.get());
+  if (error == 0) error = file.commit(PutInPlace::kReplacingDurably);
+  if (error != 0) return fail(errorFromErrno(error, target, kErrorWriteFault));
   return Status::success();
 }
 
@@ -161,28 +136,21 @@ Status PosixFileSystem::copyNative(const std::string& from, const std::string& t
                                    const struct stat& source, bool failIfExists) {
   Descriptor input(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (input.get() < 0) return failErrno(errno, from);
-  std::string temporary;
-  int fd = createBeside(to, 0600, temporary);
-  if (fd < 0) return -fd == ENOENT ? fail(kErrorPathNotFound) : failErrno(-fd, to);
-  Descriptor output(fd);
-  int error = copyData(input.get(), output.get());
-  if (error == 0) error = storeDosBits(temporary, storedDosBits(from));
+  FileBeside output;
+  if (int error = output.open(to, 0600); error != 0) return failErrno(error, to);
+  int error = copyData(input.get(), output.fd());
+  if (error == 0) error = storeDosBits(output.path(), storedDosBits(from));
   if (error == ENOTSUP) error = 0;
   // The copy keeps the source's last-write time and permissions, its read-only bit included.
   const timespec times[2] = {{0, UTIME_NOW}, source.st_mtim};
-  if (error == 0 && ::futimens(output.get(), times) != 0) error = errno;
-  if (error == 0 && ::fchmod(output.get(), source.st_mode & 07777) != 0) error = errno;
-  if (error == 0) error = output.reset();
+  if (error == 0 && ::futimens(output.fd(), times) != 0) error = errno;
+  if (error == 0 && ::fchmod(output.fd(), source.st_mode & 07777) != 0) error = errno;
   if (error == 0) {
-    error = withWriteBit(parentOf(to), [&] {
-      if (failIfExists) return renameNoReplace(temporary, to);
-      return ::rename(temporary.c_str(), to.c_str()) == 0 ? 0 : errno;
-    });
+    error = output.commit(failIfExists ? PutInPlace::kNeverReplacing : PutInPlace::kReplacing);
   }
   if (error == 0) return Status::success();
-  (void)::unlink(temporary.c_str());
   if (error == EEXIST) return fail(kErrorFileExists);
-  return fail(error == EIO ? kErrorWriteFault : errorFromErrno(error));
+  return fail(errorFromErrno(error, to, kErrorWriteFault));
 }
 
 Status PosixFileSystem::moveFile(const std::string& from, const std::string& to) {
@@ -219,7 +187,6 @@ Status PosixFileSystem::moveFile(const std::string& from, const std::string& to)
     return error == 0 ? Status::success() : failErrno(error, *source);
   }
   if (error == EINVAL) return fail(kErrorSharingViolation);  // a folder into itself
-  if (error == ENOENT) return fail(kErrorPathNotFound);
   return failErrno(error, destination);
 }
 

@@ -1,7 +1,7 @@
 // errno values of file calls mapped onto the Windows codes the program reports.
 #pragma once
 
-#include <cerrno>
+#include <string>
 
 #include "platform/Status.h"
 
@@ -11,43 +11,13 @@ namespace platform::posix {
 inline constexpr int kErrorGenFailure = 31;  // a device or file system fault
 inline constexpr int kErrorDirectory = 267;  // a file named where a folder is needed
 
-// The Windows code for an errno of a file call. ENOENT gives "file not found"; callers that
-// know a folder on the way is missing report "path not found" (see missingError).
-inline int errorFromErrno(int error) {
-  switch (error) {
-    case 0:
-      return kErrorSuccess;
-    case ENOENT:
-      return kErrorFileNotFound;
-    case ENOTDIR:
-    case ELOOP:
-      return kErrorPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-      return kErrorAccessDenied;
-    case ETXTBSY:
-    case EBUSY:
-      return kErrorSharingViolation;
-    case EEXIST:
-      return kErrorAlreadyExists;
-    case ENOTEMPTY:
-      return kErrorDirNotEmpty;
-    case ENOSPC:
-    case EDQUOT:
-      return kErrorDiskFull;
-    case ENAMETOOLONG:
-      return kErrorFilenameExcedRange;
-    case ENOMEM:
-      return kErrorNotEnoughMemory;
-    case EXDEV:
-      return kErrorNotSameDevice;
-    case EINVAL:
-      return kErrorInvalidParameter;
-    default:
-      return kErrorGenFailure;
-  }
-}
+// The Windows code for an errno of a call on the native path `native`. ENOENT is 2 (file not
+// found) when the folder that should hold `native` exists, else 3 (path not found), as Windows
+// tells a missing file from a missing folder on the way. EIO and errno values Windows has no
+// counterpart for give `fallback` (a read or write fault where the caller knows which).
+int errorFromErrno(int error, const std::string& native, int fallback = kErrorGenFailure);
+
+// The code for a missing `native`: 2 when the folder that should hold it exists, else 3.
+int missingError(const std::string& native);
 
 }  // namespace platform::posix

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/posix/FileErrors_posix.h"
 #include "platform/posix/FileSystem_posix.h"
@@ -32,7 +33,8 @@ class DescriptorReader final : public FileReader {
 
 class DescriptorWriter final : public FileWriter {
  public:
-  DescriptorWriter(int fd, LastError& lastError) : m_fd(fd), m_lastError(lastError) {}
+  DescriptorWriter(int fd, std::string native, LastError& lastError)
+      : m_fd(fd), m_native(std::move(native)), m_lastError(lastError) {}
   Status write(const char* data, size_t size) override {
     return fail(writeAll(m_fd.get(), data, size));
   }
@@ -41,10 +43,10 @@ class DescriptorWriter final : public FileWriter {
  private:
   Status fail(int error) {
     if (error == 0) return Status::success();
-    return m_lastError.record(
-        Status::failure(error == EIO ? kErrorWriteFault : errorFromErrno(error)));
+    return m_lastError.record(Status::failure(errorFromErrno(error, m_native, kErrorWriteFault)));
   }
   Descriptor m_fd;
+  std::string m_native;
   LastError& m_lastError;
 };
 
@@ -81,10 +83,10 @@ std::unique_ptr<FileWriter> PosixFileSystem::createForWriting(const std::string&
     return fd >= 0 ? 0 : errno;
   });
   if (error != 0) {
-    (void)(error == ENOENT ? fail(kErrorPathNotFound) : failErrno(error, *n));
+    (void)failErrno(error, *n);
     return nullptr;
   }
-  return std::make_unique<DescriptorWriter>(fd, m_lastError);
+  return std::make_unique<DescriptorWriter>(fd, *n, m_lastError);
 }
 
 }  // namespace platform::posix

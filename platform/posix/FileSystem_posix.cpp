@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <ctime>
 
-#include "platform/posix/Wildcard.h"
 #include "platform/posix/FileErrors_posix.h"
 #include "platform/posix/NativeFile_posix.h"
+#include "platform/posix/Wildcard.h"
 #include "platform/posix/WindowsPath.h"
 
 namespace platform::posix {
@@ -71,8 +71,7 @@ bool PosixFileSystem::statOrRecord(const std::string& nativePath, struct stat& s
 }
 
 Status PosixFileSystem::failErrno(int error, const std::string& nativePath) {
-  if (error == ENOENT) return fail(missingError(nativePath));
-  return fail(errorFromErrno(error));
+  return fail(errorFromErrno(error, nativePath));
 }
 
 std::optional<uint32_t> PosixFileSystem::attributes(const std::string& path) {
@@ -89,7 +88,7 @@ Status PosixFileSystem::setAttributes(const std::string& path, uint32_t attribut
   const uint32_t wantedBits = attributes & kDosBits;
   if (wantedBits != storedDosBits(*n)) {
     if (int error = storeDosBits(*n, wantedBits); error != 0) {
-      return fail(error == ENOTSUP ? kErrorInvalidFunction : errorFromErrno(error));
+      return fail(error == ENOTSUP ? kErrorInvalidFunction : errorFromErrno(error, *n));
     }
   }
   const mode_t mode = st.st_mode & 07777;
@@ -118,7 +117,7 @@ std::vector<FindEntry> PosixFileSystem::find(const std::string& mask) {
   }
   DIR* dir = ::opendir(folder->c_str());
   if (dir == nullptr) {
-    (void)fail(errno == ENOENT ? kErrorPathNotFound : errorFromErrno(errno));
+    (void)failErrno(errno, *folder + "/" + pattern);  // a missing folder gives 3
     return entries;
   }
   auto add = [&](const std::string& name, const std::string& nativePath) {
@@ -162,7 +161,6 @@ Status PosixFileSystem::createFolder(const std::string& path) {
   if (!n) return Status::failure(m_lastError.get());
   int error =
       withWriteBit(parentOf(*n), [&] { return ::mkdir(n->c_str(), 0777) == 0 ? 0 : errno; });
-  if (error == ENOENT) return fail(kErrorPathNotFound);
   return error == 0 ? Status::success() : failErrno(error, *n);
 }
 

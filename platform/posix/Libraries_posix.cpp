@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "platform/AsciiCase.h"
+
 namespace platform::posix {
 namespace {
 
@@ -21,8 +23,6 @@ class DlLibrary final : public Library {
   void* m_handle;
 };
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 DlLibraries::DlLibraries(std::string programFolder) : m_programFolder(std::move(programFolder)) {}
@@ -31,8 +31,7 @@ std::string DlLibraries::sharedObjectName(const std::string& name) {
   if (name.find_first_of("/\\:") != std::string::npos || name.find('\0') != std::string::npos) {
     return {};
   }
-  std::string base;
-  for (char c : name) base += lowerAscii(c);
+  std::string base = ascii::toLower(name);
   if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".dll") == 0)
     base.resize(base.size() - 4);
   if (base.empty() || base == "." || base == "..") return {};
@@ -42,9 +41,17 @@ std::string DlLibraries::sharedObjectName(const std::string& name) {
 std::unique_ptr<Library> DlLibraries::load(const std::string& name) {
   const std::string file = sharedObjectName(name);
   if (file.empty()) return nullptr;
-  std::string own = m_programFolder.empty() ? "" : m_programFolder + "/" + file;
-  const bool inProgramFolder = !own.empty() && ::access(own.c_str(), F_OK) == 0;
-  void* handle = ::dlopen(inProgramFolder ? own.c_str() : file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string path = file;
+  if (!m_programFolder.empty()) {
+    for (const std::string& folder :
+         {m_programFolder, m_programFolder + "/" + kPrivateLibraryFolder}) {
+      if (::access((folder + "/" + file).c_str(), F_OK) == 0) {
+        path = folder + "/" + file;
+        break;
+      }
+    }
+  }
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) return nullptr;
   return std::make_unique<DlLibrary>(handle);
 }

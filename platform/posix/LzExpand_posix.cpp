@@ -13,7 +13,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/posix/LzErrno_posix.h"
+#include "platform/posix/FileErrors_posix.h"
+#include "platform/posix/NativeFile_posix.h"
 #include "platform/posix/SzddDecoder_mspack.h"
 
 namespace platform::posix {
@@ -25,40 +26,6 @@ constexpr std::array<unsigned char, 8> kSzddSignature = {'S',  'Z',  'D',  'D',
 constexpr size_t kHeaderSize = 14;
 constexpr unsigned char kMethodLzss = 'A';
 constexpr size_t kCopyBuffer = 256 * 1024;
-
-// A descriptor closed when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : m_fd(fd) {}
-  ~Descriptor() { reset(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return m_fd; }
-  void adopt(int fd) {
-    reset();
-    m_fd = fd;
-  }
-  // Closes now; false (errno set) when the close reports a late write error.
-  bool reset() {
-    int fd = m_fd;
-    m_fd = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int m_fd;
-};
-
-std::string parentOf(const std::string& nativePath) {
-  size_t slash = nativePath.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : nativePath.substr(0, slash);
-}
-
-bool isFolder(const std::string& nativePath) {
-  struct stat st {};
-  return ::stat(nativePath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // Reads up to `size` bytes at `offset`, retrying short reads; -1 on error.
 ssize_t readAt(int fd, unsigned char* buffer, size_t size, off_t offset) {
@@ -73,33 +40,29 @@ ssize_t readAt(int fd, unsigned char* buffer, size_t size, off_t offset) {
   return static_cast<ssize_t>(done);
 }
 
-Status copyAll(int input, int output) {
+Status copyAll(int input, int output, const std::string& target) {
   std::vector<char> buffer(kCopyBuffer);
   for (;;) {
     ssize_t n = ::read(input, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return Status::failure(lzErrorFromErrno(errno, kErrorReadFault));
+    if (n < 0) return Status::failure(kErrorReadFault);
     if (n == 0) return Status::success();
-    size_t done = 0;
-    while (done < static_cast<size_t>(n)) {
-      ssize_t w = ::write(output, buffer.data() + done, static_cast<size_t>(n) - done);
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return Status::failure(lzErrorFromErrno(w < 0 ? errno : EIO, kErrorWriteFault));
-      done += static_cast<size_t>(w);
+    if (int error = writeAll(output, buffer.data(), static_cast<size_t>(n)); error != 0) {
+      return Status::failure(errorFromErrno(error, target, kErrorWriteFault));
     }
   }
 }
 
 // Copies or expands the open source into `output`, by what its first bytes say.
-Status expandOpen(int input, int output) {
+Status expandOpen(int input, int output, const std::string& target) {
   std::array<unsigned char, kHeaderSize> header{};
   ssize_t got = readAt(input, header.data(), header.size(), 0);
-  if (got < 0) return Status::failure(lzErrorFromErrno(errno, kErrorReadFault));
+  if (got < 0) return Status::failure(kErrorReadFault);
   const bool signature =
       static_cast<size_t>(got) >= kSzddSignature.size() &&
       std::memcmp(header.data(), kSzddSignature.data(), kSzddSignature.size()) == 0;
   // Not compressed (the QBasic variant included): the LZ functions copy it as it stands.
-  if (!signature) return copyAll(input, output);
+  if (!signature) return copyAll(input, output, target);
   if (static_cast<size_t>(got) < kHeaderSize || header[8] != kMethodLzss) {
     return Status::failure(kErrorInvalidData);
   }
@@ -108,24 +71,6 @@ Status expandOpen(int input, int output) {
       static_cast<uint32_t>(header[10]) | static_cast<uint32_t>(header[11]) << 8 |
       static_cast<uint32_t>(header[12]) << 16 | static_cast<uint32_t>(header[13]) << 24;
   return decodeSzdd(input, output, length);
-}
-
-// A new file beside the target, named so that no listing of the program mistakes it for one
-// of its own; created with the ordinary permissions for new files.
-std::optional<std::string> createTemporary(const std::string& folder, Descriptor& fd, int& error) {
-  static unsigned counter = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string path =
-        folder + "/.~lzexpand-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    int created = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (created >= 0) {
-      fd.adopt(created);
-      return path;
-    }
-    if (errno != EEXIST) break;
-  }
-  error = errno;
-  return std::nullopt;
 }
 
 }  // namespace
@@ -153,12 +98,9 @@ Status MspackLzExpand::expandNative(const std::string& source, const std::string
   struct stat sourceStat {};
   Status status = Status::success();
   if (input.get() < 0) {
-    int error = errno;
-    status = Status::failure(error == ENOENT && isFolder(parentOf(source))
-                                 ? kErrorFileNotFound
-                                 : lzErrorFromErrno(error, kErrorReadFault));
+    status = Status::failure(errorFromErrno(errno, source, kErrorReadFault));
   } else if (::fstat(input.get(), &sourceStat) != 0) {
-    status = Status::failure(lzErrorFromErrno(errno, kErrorReadFault));
+    status = Status::failure(kErrorReadFault);
   } else if (S_ISDIR(sourceStat.st_mode)) {
     status = Status::failure(kErrorAccessDenied);
   }
@@ -167,25 +109,17 @@ Status MspackLzExpand::expandNative(const std::string& source, const std::string
                         sourceStat.st_ino == targetStat.st_ino;
 
   if (status.ok()) {
-    Descriptor output;
-    int error = 0;
-    auto temporary = createTemporary(parentOf(target), output, error);
-    if (!temporary) {
-      status = Status::failure(lzErrorFromErrno(error, kErrorWriteFault));
-    } else {
-      status = expandOpen(input.get(), output.get());
+    FileBeside output;
+    int error = output.open(target, 0666);
+    if (error == 0) {
+      status = expandOpen(input.get(), output.fd(), target);
       // The replaced file keeps its permissions, as an overwritten file would.
-      if (status.ok() && targetExists && ::fchmod(output.get(), targetStat.st_mode & 07777) != 0) {
-        status = Status::failure(lzErrorFromErrno(errno, kErrorWriteFault));
+      if (status.ok() && targetExists && ::fchmod(output.fd(), targetStat.st_mode & 07777) != 0) {
+        error = errno;
       }
-      if (!output.reset() && status.ok()) {
-        status = Status::failure(lzErrorFromErrno(errno, kErrorWriteFault));
-      }
-      if (status.ok() && ::rename(temporary->c_str(), target.c_str()) != 0) {
-        status = Status::failure(lzErrorFromErrno(errno, kErrorWriteFault));
-      }
-      if (!status.ok()) (void)::unlink(temporary->c_str());
+      if (status.ok() && error == 0) error = output.commit(PutInPlace::kReplacing);
     }
+    if (error != 0) status = Status::failure(errorFromErrno(error, target, kErrorWriteFault));
   }
   // A failed expansion leaves no old or partial target that could pass for a good one.
   if (!status.ok() && targetExists && !sameFile) (void)::unlink(target.c_str());

@@ -8,20 +8,11 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/AsciiCase.h"
 #include "platform/posix/WindowsPath.h"
 
 namespace platform::posix {
 namespace {
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 // The on-disk name of `name` in the folder: the exact name when it exists, else the entry that
 // equals it without regard to ASCII case (the smallest in byte order when several do, so the
@@ -37,7 +28,7 @@ std::optional<std::string> findEntry(const std::string& folder, const std::strin
   while (const dirent* entry = ::readdir(dir)) {
     std::string_view candidate(entry->d_name);
     if (candidate == "." || candidate == "..") continue;
-    if (equalsIgnoreAsciiCase(candidate, name) && (!best || candidate < *best)) {
+    if (ascii::equalsIgnoreCase(candidate, name) && (!best || candidate < *best)) {
       best = std::string(candidate);
     }
   }
@@ -60,7 +51,7 @@ std::string MachineFolder::defaultPrefix() {
 std::optional<std::string> MachineFolder::nativePath(const std::string& windowsPath) const {
   const auto parsed = parseDrivePath(windowsPath);
   if (!parsed) return std::nullopt;
-  std::string native = m_prefix + "/drive_" + lowerAscii(parsed->drive);
+  std::string native = m_prefix + "/drive_" + ascii::toLower(parsed->drive);
   struct stat st {};
   if (::stat(native.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
   // Below the first missing component nothing can exist, so the rest keeps its case.

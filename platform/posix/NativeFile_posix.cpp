@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/FileSystem.h"
 
@@ -27,13 +28,6 @@ std::string parentOf(const std::string& native) {
 std::string nameOf(const std::string& native) {
   size_t slash = native.rfind('/');
   return slash == std::string::npos ? native : native.substr(slash + 1);
-}
-
-int missingError(const std::string& native) {
-  struct stat st {};
-  const std::string parent = parentOf(native);
-  return ::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? kErrorFileNotFound
-                                                                 : kErrorPathNotFound;
 }
 
 uint32_t storedDosBits(const std::string& native) {
@@ -82,8 +76,19 @@ int writeAll(int fd, const char* data, size_t size) {
   return 0;
 }
 
-int createBeside(const std::string& target, mode_t mode, std::string& path) {
+int renameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // A file system without the flag: check, then rename (a folder moved into itself still
+  // gives EINVAL below).
+  struct stat st {};
+  if (::lstat(to.c_str(), &st) == 0) return EEXIST;
+  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int FileBeside::open(const std::string& target, mode_t mode) {
   static std::atomic<unsigned> counter{0};
+  discard();
   const std::string folder = parentOf(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate =
@@ -94,12 +99,45 @@ int createBeside(const std::string& target, mode_t mode, std::string& path) {
       return fd >= 0 ? 0 : errno;
     });
     if (fd >= 0) {
-      path = candidate;
-      return fd;
+      m_file.adopt(fd);
+      m_target = target;
+      m_path = std::move(candidate);
+      return 0;
     }
-    if (error != EEXIST) return -error;
+    if (error != EEXIST) return error;
   }
-  return -EEXIST;
+  return EEXIST;
+}
+
+int FileBeside::commit(PutInPlace how) {
+  if (m_path.empty()) return EBADF;
+  const std::string folder = parentOf(m_target);
+  int error = 0;
+  if (how == PutInPlace::kReplacingDurably && ::fsync(m_file.get()) != 0) error = errno;
+  if (int closed = m_file.reset(); error == 0) error = closed;
+  if (error == 0) {
+    error = withWriteBit(folder, [&] {
+      if (how == PutInPlace::kNeverReplacing) return renameNoReplace(m_path, m_target);
+      return ::rename(m_path.c_str(), m_target.c_str()) == 0 ? 0 : errno;
+    });
+  }
+  if (error != 0) {
+    discard();
+    return error;
+  }
+  m_path.clear();
+  if (how == PutInPlace::kReplacingDurably) {
+    // The rename itself reaches the disk with its folder.
+    Descriptor parent(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (parent.get() >= 0) (void)::fsync(parent.get());  // the data is safe already
+  }
+  return 0;
+}
+
+void FileBeside::discard() {
+  (void)m_file.reset();                                 // being thrown away
+  if (!m_path.empty()) (void)::unlink(m_path.c_str());  // best effort: a hidden leftover
+  m_path.clear();
 }
 
 }  // namespace platform::posix

@@ -15,9 +15,6 @@ namespace platform::posix {
 std::string parentOf(const std::string& native);
 std::string nameOf(const std::string& native);
 
-// The code for a missing file: 2 when the folder that should hold it exists, else 3.
-int missingError(const std::string& native);
-
 // The read-only attribute is the owner's write permission bit cleared.
 inline bool isReadOnly(const struct stat& st) { return (st.st_mode & S_IWUSR) == 0; }
 
@@ -39,6 +36,11 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return m_fd; }
+  // Closes the one held (its error is lost) and holds `fd`.
+  void adopt(int fd) {
+    (void)reset();
+    m_fd = fd;
+  }
   // Closes now; an errno when the close reports a late write error, else 0.
   int reset();
 
@@ -49,9 +51,44 @@ class Descriptor {
 // Writes every byte; 0 or an errno.
 int writeAll(int fd, const char* data, size_t size);
 
-// Creates a new empty file beside `target` under a name no listing of the program takes for
-// its own (".~brevan-…"). Returns the descriptor and sets `path`, or -errno.
-int createBeside(const std::string& target, mode_t mode, std::string& path);
+// rename() that never replaces an existing entry; 0 or an errno (EEXIST when one is there).
+int renameNoReplace(const std::string& from, const std::string& to);
+
+// How a file written beside its target takes the target's place.
+enum class PutInPlace {
+  kReplacing,         // over an existing target
+  kReplacingDurably,  // the same, the data and the rename on the disk before it returns
+  kNeverReplacing,    // EEXIST when the target exists
+};
+
+// A new file written beside its target and put in the target's place whole, so the target
+// never holds a partial file: open, write, then commit. A file not committed is removed.
+class FileBeside {
+ public:
+  FileBeside() = default;
+  ~FileBeside() { discard(); }
+  FileBeside(const FileBeside&) = delete;
+  FileBeside& operator=(const FileBeside&) = delete;
+
+  // Creates an empty file beside the native path `target`, under a name no listing of the
+  // program takes for its own (".~brevan-…"), with `mode` less the umask. 0 or an errno
+  // (ENOENT when the target's folder is missing).
+  int open(const std::string& target, mode_t mode);
+  int fd() const { return m_file.get(); }
+  // The temporary file's own path, for calls that take a name.
+  const std::string& path() const { return m_path; }
+  int write(const char* data, size_t size) { return writeAll(m_file.get(), data, size); }
+  // Closes the file and renames it onto the target as `how` says. 0 or an errno; on an error the
+  // file is removed and the target is as it was.
+  int commit(PutInPlace how);
+  // Removes the file now, if it is still there.
+  void discard();
+
+ private:
+  Descriptor m_file;
+  std::string m_target;
+  std::string m_path;
+};
 
 // Runs `op` (returning 0 or an errno) on `native`. A read-only folder still takes new entries
 // and a read-only file still takes attribute changes, as on Windows; for a user other than

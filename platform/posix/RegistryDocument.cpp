@@ -2,24 +2,21 @@
 #include <utility>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "platform/posix/RegistryText.h"
 #include "platform/posix/RegistryTextDetail.h"
 
 namespace platform {
 namespace registry_text {
 
-std::string foldedName(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) c = lowerAscii(c);
-  return out;
-}
+std::string foldedName(std::string_view name) { return ascii::toLower(name); }
 
 std::string keyLookupName(std::string_view path) {
   std::string out;
   out.reserve(path.size());
   for (char c : path) {
     if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
-    out += lowerAscii(c);
+    out += ascii::toLower(c);
   }
   if (!out.empty() && out.back() == '\\') out.pop_back();
   return out;

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/AsciiCase.h"
 #include "platform/posix/RegistryTextDetail.h"
 
 namespace platform {
@@ -26,7 +27,7 @@ std::string_view trim(std::string_view s) {
 bool startsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i) {
-    if (registry_text::lowerAscii(s[i]) != prefix[i]) return false;
+    if (ascii::toLower(s[i]) != prefix[i]) return false;
   }
   return true;
 }

@@ -10,8 +10,6 @@ namespace platform::registry_text {
 // The first line of the file.
 inline constexpr std::string_view kVersionLine = "Windows Registry Editor Version 5.00";
 
-inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 // A value name as it is compared: ASCII letters in lower case.
 std::string foldedName(std::string_view name);
 // A key path as it is compared: folded, with repeated and outer backslashes dropped.

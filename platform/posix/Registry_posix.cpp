@@ -40,10 +40,10 @@ int PosixRegistry::load(RegistryDocument& document) const {
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     if (errno == ENOENT) return 0;  // no file yet: an empty registry
-    return errorFromErrno(errno);
+    return errorFromErrno(errno, path);
   }
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return errorFromErrno(errno);
+  if (::fstat(fd.get(), &st) != 0) return errorFromErrno(errno, path, kErrorReadFault);
   if (S_ISDIR(st.st_mode)) return kErrorAccessDenied;
   if (st.st_size > kMaxFileSize) return kErrorNotEnoughMemory;
   std::string text;
@@ -66,20 +66,13 @@ Status PosixRegistry::store(const RegistryDocument& document) {
   const bool exists = ::stat(path.c_str(), &old) == 0;
   if (exists && (S_ISDIR(old.st_mode) || isReadOnly(old))) return fail(kErrorAccessDenied);
 
-  std::string temporary;
-  const int fd = createBeside(path, 0644, temporary);
-  if (fd < 0) return fail(-fd == ENOENT ? kErrorPathNotFound : errorFromErrno(-fd));
-  Descriptor file(fd);
+  FileBeside file;
+  int error = file.open(path, 0644);
   const std::string text = formatRegistryText(document);
-  int error = writeAll(file.get(), text.data(), text.size());
-  if (error == 0 && exists && ::fchmod(file.get(), old.st_mode & 07777) != 0) error = errno;
-  if (error == 0 && ::fsync(file.get()) != 0) error = errno;
-  if (error == 0) error = file.reset();
-  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    (void)::unlink(temporary.c_str());
-    return fail(errorFromErrno(error));
-  }
+  if (error == 0) error = file.write(text.data(), text.size());
+  if (error == 0 && exists && ::fchmod(file.fd(), old.st_mode & 07777) != 0) error = errno;
+  if (error == 0) error = file.commit(PutInPlace::kReplacingDurably);
+  if (error != 0) return fail(errorFromErrno(error, path, kErrorWriteFault));
   return Status::success();
 }
 

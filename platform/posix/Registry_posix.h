@@ -5,9 +5,9 @@
 #include <string>
 
 #include "platform/Registry.h"
-#include "platform/posix/RegistryText.h"
 #include "platform/Status.h"
 #include "platform/posix/MachineFolder.h"
+#include "platform/posix/RegistryText.h"
 
 namespace platform::posix {
 

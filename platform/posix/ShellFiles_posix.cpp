@@ -3,27 +3,19 @@
 
 #include <string_view>
 
+#include "platform/AsciiCase.h"
+
 namespace platform::posix {
 namespace {
 
 constexpr int kMaxDepth = 100;
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 // True when `inner` lies below the folder `outer` (full paths without trailing separator).
 bool isInside(std::string_view inner, std::string_view outer) {
   if (outer.empty()) return false;
   const std::string_view folder = outer.back() == '\\' ? outer.substr(0, outer.size() - 1) : outer;
   return inner.size() > folder.size() + 1 && inner[folder.size()] == '\\' &&
-         equalsIgnoreCase(inner.substr(0, folder.size()), folder);
+         ascii::equalsIgnoreCase(inner.substr(0, folder.size()), folder);
 }
 
 bool hasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string::npos; }
@@ -103,12 +95,12 @@ int PosixShellFiles::transfer(ShellOperation op, const std::string& source, cons
   if (name.empty() || name.back() == ':') return record(kErrorAccessDenied);  // a drive's root
   const bool folder = (*attributes & kAttrDirectory) != 0;
   // The destination folder named among the sources of a move is already where it is going.
-  if (op == ShellOperation::Move && equalsIgnoreCase(source, into)) return 0;
-  if (folder && (equalsIgnoreCase(source, into) || isInside(into, source))) {
+  if (op == ShellOperation::Move && ascii::equalsIgnoreCase(source, into)) return 0;
+  if (folder && (ascii::equalsIgnoreCase(source, into) || isInside(into, source))) {
     return record(kShellDestinationInside);
   }
   const std::string target = join(into, name);
-  if (equalsIgnoreCase(source, target)) {
+  if (ascii::equalsIgnoreCase(source, target)) {
     return op == ShellOperation::Move ? 0 : record(kShellSameFile);
   }
   // The destination is made once something is known to go there.

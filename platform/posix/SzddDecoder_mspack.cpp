@@ -14,7 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/LzErrno_posix.h"
+#include "platform/posix/FileErrors_posix.h"
+#include "platform/posix/NativeFile_posix.h"
 
 namespace platform::posix {
 
@@ -40,15 +41,9 @@ struct DescriptorFile {
 };
 
 bool flush(DescriptorFile& file) {
-  size_t done = 0;
-  while (done < file.buffer.size()) {
-    ssize_t n = ::write(file.fd, file.buffer.data() + done, file.buffer.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (file.error == 0) file.error = n < 0 ? errno : EIO;
-      return false;
-    }
-    done += static_cast<size_t>(n);
+  if (int error = writeAll(file.fd, file.buffer.data(), file.buffer.size()); error != 0) {
+    if (file.error == 0) file.error = error;
+    return false;
   }
   file.buffer.clear();
   return true;
@@ -179,7 +174,8 @@ Status decode(DescriptorFile& in, DescriptorFile& out) {
   }
   mspack_destroy_szdd_decompressor(decoder);
 
-  if (out.error != 0) return Status::failure(lzErrorFromErrno(out.error, kErrorWriteFault));
+  // A write error is never ENOENT, so no path is needed to tell 2 from 3.
+  if (out.error != 0) return Status::failure(errorFromErrno(out.error, {}, kErrorWriteFault));
   if (in.error != 0 || result == MSPACK_ERR_READ) return Status::failure(kErrorReadFault);
   if (result == MSPACK_ERR_NOMEMORY) return Status::failure(kErrorNotEnoughMemory);
   if (result != MSPACK_ERR_OK) return Status::failure(kErrorInvalidData);

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/AsciiCase.h"
+
 namespace platform {
 namespace {
 
@@ -37,8 +39,6 @@ std::vector<Item> translate(std::string_view pattern) {
   return items;
 }
 
-char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Matching by table, from the ends backwards: row p holds for every name position n whether
 // the pattern from p on matches the name from n on. Two rows are kept, so neither time nor
 // memory depends on how many stars the pattern holds, and nothing recurses.
@@ -69,7 +69,7 @@ bool matchItems(const std::vector<Item>& items, std::string_view name) {
           result = atEnd ? next[n] : (name[n] == '.' && next[n + 1]);
           break;
         case Token::Literal:
-          result = !atEnd && foldAscii(item.letter) == foldAscii(name[n]) && next[n + 1];
+          result = !atEnd && ascii::toUpper(item.letter) == ascii::toUpper(name[n]) && next[n + 1];
           break;
       }
       row[n] = result ? 1 : 0;

@@ -1,14 +1,14 @@
 // Text rules of Windows paths.
 #include "platform/posix/WindowsPath.h"
 
+#include "platform/AsciiCase.h"
+
 namespace platform::posix {
 namespace {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Splits the part after the drive root and applies "." and "..".
 void addComponents(std::string_view rest, DrivePath& out) {
@@ -35,7 +35,7 @@ std::optional<DrivePath> parseDrivePath(std::string_view path) {
     return std::nullopt;
   }
   DrivePath out;
-  out.drive = upperAscii(path[0]);
+  out.drive = ascii::toUpper(path[0]);
   addComponents(path.substr(3), out);
   return out;
 }

@@ -1,6 +1,8 @@
 // Initialisation-file text ("[section]" headers, "key=value" lines) in code page 932 bytes.
 #include "platform/profile/ProfileText.h"
 
+#include "platform/AsciiCase.h"
+
 namespace platform {
 namespace {
 
@@ -13,8 +15,6 @@ bool isLead(char c) {
   const auto b = static_cast<unsigned char>(c);
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -133,7 +133,7 @@ bool profileNamesEqual(std::string_view a, std::string_view b) {
     if (isLead(a[i]) && i + 1 < a.size()) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
       ++i;
-    } else if (lowerAscii(a[i]) != lowerAscii(b[i])) {
+    } else if (ascii::toLower(a[i]) != ascii::toLower(b[i])) {
       return false;
     }
   }

@@ -6,13 +6,21 @@
 
 namespace platform::qt {
 
-bool installFontAlias(const std::string& programFolder) {
-  std::string file = programFolder;
-  if (!file.empty() && file.back() != '/') file += '/';
-  file += kFontAliasFile;
+namespace {
 
+bool isFile(const std::string& path) {
   struct stat st {};
-  if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool installFontAlias(const std::string& programFolder) {
+  std::string folder = programFolder;
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  std::string file = folder + kFontAliasFile;
+  if (!isFile(file)) file = folder + kInstalledFontAliasFolder + "/" + kFontAliasFile;
+  if (!isFile(file)) return false;
 
   // A relative name would break as soon as the program changes its working folder.
   char* absolute = ::realpath(file.c_str(), nullptr);

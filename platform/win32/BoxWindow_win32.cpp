@@ -2,6 +2,7 @@
 #include "platform/win32/BoxWindow_win32.h"
 
 #include "platform/win32/MessagePump_win32.h"
+#include "platform/win32/WindowClass_win32.h"
 
 namespace platform::win32 {
 
@@ -11,27 +12,13 @@ constexpr wchar_t kClassName[] = L"BrevanBox";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
-void registerClassOnce(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (::GetClassInfoExW(instance, kClassName, &existing)) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kClassName;
-  ::RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 BoxWindow::BoxWindow(HWND owner, HFONT font, const std::wstring& title, int clientWidth,
                      int clientHeight)
     : m_owner(owner), m_font(font) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  registerClassOnce(instance, &BoxWindow::windowProc);
+  registerWindowClass(kClassName, &BoxWindow::windowProc, nullptr);
   RECT frame{0, 0, clientWidth, clientHeight};
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   const int width = frame.right - frame.left;
@@ -82,9 +69,8 @@ int BoxWindow::run(HWND focus) {
     dispatchMessage(msg, m_hwnd);
   }
 
-  // The owner takes the activation back before the box goes, as a dialog's owner does.
+  // The owner is enabled again before the box goes, so the activation returns to it.
   if (ownerWasEnabled) ::EnableWindow(m_owner, TRUE);
-  if (m_owner != nullptr && ::IsWindowVisible(m_owner)) ::SetActiveWindow(m_owner);
   ::ShowWindow(m_hwnd, SW_HIDE);
   return m_answer;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/win32/CheckList_win32.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/WindowClass_win32.h"
 
 namespace platform::win32 {
 
@@ -48,21 +49,6 @@ std::vector<const ControlDesign*> inTabOrder(std::span<const ControlDesign> rows
   return order;
 }
 
-void registerClassOnce(HINSTANCE instance, const std::wstring& name, WNDPROC proc) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (::GetClassInfoExW(instance, name.c_str(), &existing)) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = name.c_str();
-  ::RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 UpdateWindow::UpdateWindow(const WindowDesign& design)
@@ -71,12 +57,13 @@ UpdateWindow::UpdateWindow(const WindowDesign& design)
   ::InitCommonControlsEx(&common);
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   const std::wstring className = widen(design.name);
-  registerClassOnce(instance, className, &UpdateWindow::windowProc);
+  registerWindowClass(className.c_str(), &UpdateWindow::windowProc,
+                      ::LoadIconW(nullptr, IDI_APPLICATION));
   m_formFont = fontFor(design.font);
   m_hwnd = ::CreateWindowExW(kExStyle, className.c_str(), widen(design.caption).c_str(), kStyle,
                              CW_USEDEFAULT, CW_USEDEFAULT, design.clientWidth, design.clientHeight,
                              nullptr, buildMenu(), instance, this);
-  if (m_hwnd == nullptr) throw std::runtime_error("the update window cannot be created");
+  if (m_hwnd == nullptr) throw std::runtime_error("更新ウィンドウを作成できません。");
   ::SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_formFont), FALSE);
   HWND after = HWND_TOP;
   for (const ControlDesign* row : inTabOrder(design.controls)) after = buildControl(*row, after);

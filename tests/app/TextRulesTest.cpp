@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/TextRules.h"
+#include "platform/AsciiCase.h"
 
 namespace {
 
@@ -24,9 +25,16 @@ TEST(TextRules, Extensions) {
 }
 
 TEST(TextRules, CaseFoldingTouchesAsciiOnly) {
-  EXPECT_EQ(app::upperAscii("c:\\valtern\\ヘルプ\\old_bin\\"), "C:\\VALTERN\\ヘルプ\\OLD_BIN\\");
+  using namespace platform::ascii;
+  EXPECT_EQ(toUpper("c:\\valtern\\ヘルプ\\old_bin\\"), "C:\\VALTERN\\ヘルプ\\OLD_BIN\\");
+  EXPECT_EQ(toLower("Install.INI ÄÖ"), "install.ini ÄÖ");
   EXPECT_EQ(app::findIgnoreCase("D:\\B\\New_BIN\\", "NEW_BIN\\"), 5u);
-  EXPECT_TRUE(app::equalsIgnoreCase("Install.INI", "install.ini"));
+  EXPECT_TRUE(equalsIgnoreCase("Install.INI", "install.ini"));
+  EXPECT_FALSE(equalsIgnoreCase("Install.INI", "install.in"));
+  EXPECT_FALSE(equalsIgnoreCase("[", "{"));  // only letters fold: '[' + 0x20 is '{'
+  EXPECT_LT(compareIgnoreCase("New_BIN", "OLD_bin"), 0);
+  EXPECT_EQ(compareIgnoreCase("New_BIN", "new_bin"), 0);
+  EXPECT_GT(compareIgnoreCase("new_bin2", "NEW_BIN"), 0);
 }
 
 }  // namespace

@@ -13,13 +13,8 @@ FakeView::FakeView() {
   checks.assign(items.size(), false);
   // The window as designed: every control shown and enabled, except the cancel button, which
   // waits hidden in the start button's place.
-  using platform::Control;
-  for (Control c : {Control::Label2, Control::Label3, Control::CheckListBox1, Control::MsgLabel,
-                    Control::ProgressBar, Control::ProgressLabel, Control::NowVersionLabel,
-                    Control::UpVersionLabel, Control::DownLoadButton, Control::CancelButton}) {
-    m_controls[c] = ControlState{};
-  }
-  m_controls[Control::CancelButton].visible = false;
+  for (const auto& design : app::kMainForm.controls) m_controls[design.control] = ControlState{};
+  m_controls[platform::Control::CancelButton].visible = false;
 }
 
 void FakeView::clickItem(int index) {

@@ -1,5 +1,6 @@
 // The help merge file's block rules, on raw bytes without any file system.
 #include "install/HelpMergeParser.h"
+#include "install/HexText.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +221,34 @@ TEST(HelpMergeReader, TimeLineReading) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     EXPECT_EQ(HelpMergeReader::readDosTime(row.line), row.value);
+  }
+}
+
+TEST(HexDecoder, AnyPiecesGiveTheBytesOrTheFirstBadPair) {
+  struct Row {
+    const char* text;
+    const char* bytes;  // nullptr: fails
+    const char* badPair;
+  };
+  const Row rows[] = {
+      {"  4a4B\r\n \t", "JK", ""},   {"4A4", "J", ""},
+      {"4A 4B", nullptr, " 4"},      {"4A4 B", nullptr, "4 "},
+      {"4A\r\n4B", nullptr, "\r\n"}, {"4G", nullptr, "4G"},
+  };
+  for (const Row& row : rows) {
+    for (size_t piece : {1, 2, 100}) {
+      SCOPED_TRACE(testing::PrintToString(std::string(row.text)) + " in pieces of " +
+                   std::to_string(piece));
+      install::HexDecoder decoder;
+      std::string out;
+      const std::string_view text(row.text);
+      for (size_t k = 0; k < text.size(); k += piece) decoder.feed(text.substr(k, piece), out);
+      EXPECT_EQ(decoder.failed(), row.bytes == nullptr);
+      if (row.bytes != nullptr) {
+        EXPECT_EQ(out, row.bytes);
+      }
+      EXPECT_EQ(decoder.badPair(), row.badPair);
+    }
   }
 }
 

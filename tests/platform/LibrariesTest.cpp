@@ -67,4 +67,15 @@ TEST(LibrariesTest, ProgramFolderComesBeforeTheSystemSearch) {
   EXPECT_NE(own->symbol("brevanTestAnswer"), nullptr);
 }
 
+TEST(LibrariesTest, InstalledProgramFindsItsPrivateLibraryFolder) {
+  test::ScratchFolder root;
+  std::filesystem::create_directories(root.path() + "/bin");
+  std::filesystem::create_directories(root.path() + "/lib/brevan-update");
+  std::filesystem::copy_file(kProgramFolder + "/libbrevantest.so",
+                             root.path() + "/lib/brevan-update/libbrevantest.so");
+  auto library = DlLibraries(root.path() + "/bin").load("BREVANTEST.DLL");
+  ASSERT_NE(library, nullptr);
+  EXPECT_NE(library->symbol("brevanTestAnswer"), nullptr);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/Waits.h"
+#include "app/WindowDesign.h"
 #include "platform/posix/Clock_posix.h"
 #include "platform/qt/QtView.h"
 
@@ -17,7 +18,7 @@ double processCpuMs() {
 }
 
 TEST(WaitTest, ASecondsWaitSleepsBetweenMessagesAndStillRunsThem) {
-  platform::qt::QtView view;
+  platform::qt::QtView view{app::kMainForm};
   platform::posix::SystemClock clock;
   bool ran = false;
   QTimer::singleShot(100, [&] { ran = true; });

@@ -51,6 +51,8 @@ class PumpDouble : public platform::MessagePump {
     ++rounds;
     if (hook) hook();
   }
+  // The component waits on its worker and the messages itself; this is never called.
+  void waitMessages(unsigned) override { ADD_FAILURE() << "waitMessages"; }
   int rounds = 0;
   std::function<void()> hook;
 };

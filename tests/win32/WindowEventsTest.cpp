@@ -78,6 +78,8 @@ TEST_F(WindowEventsTest, DisablingTheWindowInsideActivationKeepsItActiveWithAFoc
   events.onCall = [&](const std::string& name) {
     if (name != "Activate") return;
     view.setWindowEnabled(false);
+    // Windows takes the focus from the controls of a disabled window (Wine leaves it).
+    ::SetFocus(nullptr);
     view.setEnabled(Control::DownLoadButton, true);
     view.setWindowEnabled(true);
   };
@@ -102,6 +104,9 @@ TEST_F(WindowEventsTest, ButtonsAndMenuItemsReachTheirHandlers) {
 
 TEST_F(WindowEventsTest, ClickOnATickBoxTogglesMakesItCurrentThenCallsTheHandler) {
   showAndActivate();
+  view.setChecked(0, true);  // ticks set by the program raise nothing
+  view.processMessages();
+  EXPECT_TRUE(events.calls.empty());
   std::vector<std::pair<int, bool>> seenInHandler;
   events.onCall = [&](const std::string& name) {
     if (name == "ClickCheck") seenInHandler.emplace_back(view.itemIndex(), view.isChecked(3));
@@ -115,16 +120,14 @@ TEST_F(WindowEventsTest, ClickOnATickBoxTogglesMakesItCurrentThenCallsTheHandler
   clickList(tickBoxOf(12));  // second column
   EXPECT_TRUE(view.isChecked(12));
   EXPECT_EQ(view.itemIndex(), 12);
-  EXPECT_EQ(events.count("ClickCheck"), 3);
-}
 
-TEST_F(WindowEventsTest, ClickOnAnItemsTextSelectsItWithoutTicking) {
-  showAndActivate();
+  // A click on an item's text only makes it current.
   const POINT box = tickBoxOf(6);
   clickList(POINT{box.x + 120, box.y});
   EXPECT_EQ(view.itemIndex(), 6);
   EXPECT_FALSE(view.isChecked(6));
-  EXPECT_EQ(events.count("ClickCheck"), 0);
+  EXPECT_EQ(events.count("ClickCheck"), 3);
+  EXPECT_TRUE(view.isChecked(0));
 }
 
 TEST_F(WindowEventsTest, SpaceKeyTogglesTheCurrentItemThenCallsTheHandler) {
@@ -138,16 +141,6 @@ TEST_F(WindowEventsTest, SpaceKeyTogglesTheCurrentItemThenCallsTheHandler) {
   EXPECT_TRUE(view.isChecked(4));
   EXPECT_EQ(view.itemIndex(), 4);
   EXPECT_EQ(events.calls, (Calls{"ClickCheck"}));
-}
-
-TEST_F(WindowEventsTest, TicksSetByTheProgramRaiseNoHandler) {
-  showAndActivate();
-  for (int i = 0; i < view.itemCount(); ++i) view.setChecked(i, true);
-  view.setChecked(2, false);
-  view.processMessages();
-  EXPECT_TRUE(view.isChecked(0));
-  EXPECT_FALSE(view.isChecked(2));
-  EXPECT_TRUE(events.calls.empty());
 }
 
 TEST_F(WindowEventsTest, PostedCloseRunsAfterTheHandlerAndARefusalKeepsTheWindow) {

@@ -87,8 +87,8 @@ bool savedTicks(const std::string& prefix, sample::Ticks& ticks) {
   if (!in) return false;
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   for (size_t i = 0; i < ticks.size(); ++i) {
-    ticks[i] =
-        text.find(sample::toCp932(std::string(sample::kStandardNames[i])) + "=1\r\n") != std::string::npos;
+    ticks[i] = text.find(sample::toCp932(std::string(sample::kStandardNames[i])) + "=1\r\n") !=
+               std::string::npos;
   }
   return true;
 }

@@ -1,0 +1,16 @@
+# The core's include folder: its own folders and the service interfaces at platform/'s root,
+# nothing else of the repository, so a backend header does not compile in the core.
+function(brevan_core_include_folder out)
+  set(folder ${CMAKE_BINARY_DIR}/core-include)
+  file(REMOVE_RECURSE ${folder})
+  file(MAKE_DIRECTORY ${folder}/platform)
+  foreach(part app download install)
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${part} ${folder}/${part} SYMBOLIC)
+  endforeach()
+  file(GLOB interfaces CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/*.h)
+  foreach(header ${interfaces})
+    get_filename_component(name ${header} NAME)
+    file(CREATE_LINK ${header} ${folder}/platform/${name} SYMBOLIC)
+  endforeach()
+  set(${out} ${folder} PARENT_SCOPE)
+endfunction()

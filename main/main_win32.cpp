@@ -1,0 +1,43 @@
+// The program on Windows: the Win32 window and machine services wired to the update window.
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+
+#include "app/ProgramEntry.h"
+#include "app/WindowDesign.h"
+#include "install/LhaBinding.h"
+#include "platform/win32/HttpTransfer_wininet.h"
+#include "platform/win32/WideText.h"
+#include "platform/win32/Win32Machine.h"
+#include "platform/win32/Win32View.h"
+
+namespace {
+
+int runProgram() {
+  platform::win32::Win32View view(app::kMainForm);
+  platform::win32::Win32Machine machine(
+      view,
+      [](platform::TextCodec& codec, platform::MessagePump& pump, platform::LastError& lastError) {
+        return std::make_unique<platform::win32::WinInetTransfer>(codec, pump, lastError);
+      });
+  // The archive library is bound before the window exists and freed after it has gone.
+  LhaBinding lha(machine.libraries(), [&view](const std::string& caption, const std::string& text) {
+    (void)view.messageBox(platform::MessageKind::Error, caption, text,
+                          platform::MessageButtons::Ok);
+  });
+  return app::RunProgram(view, machine.services(), &lha);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  try {
+    return runProgram();
+  } catch (const std::exception& e) {
+    // Failures before the update window exists end here; the program's own boxes need it.
+    ::MessageBoxW(nullptr, platform::win32::widen(e.what()).c_str(), L"エラー",
+                  MB_OK | MB_ICONERROR);
+    return 1;
+  }
+}
