@@ -45,6 +45,9 @@ cmake --build --preset win32 -j "$jobs" --target windows_release
 ctest --preset win32 --timeout 300
 
 echo "== win64: build"
+# The WinINet suite talks to the Linux update mirror of the release build.
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs" --target brevan-mirror
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
 echo "== win64: tests under Wine"

@@ -9,18 +9,13 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "platform/AsciiCase.h"
 #include "unlha32/Destination.h"
 #include "unlha32/WidePath_win32.h"
 #include "unlha32/unlha32.h"
 
 namespace unlha {
 namespace {
-
-std::string foldCase(const std::string& name) {
-  std::string folded = name;
-  for (char& c : folded) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-  return folded;
-}
 
 std::string because(const std::string& what, const std::string& name) {
   return what + ": " + name + " (error " + std::to_string(::GetLastError()) + ")";
@@ -85,11 +80,11 @@ struct Destination::Folder {
 
   void add(const std::string& name) {
     exact.insert(name);
-    folded.emplace(foldCase(name), name);
+    folded.emplace(platform::ascii::toLower(name), name);
   }
   std::optional<std::string> find(const std::string& name) const {
     if (exact.count(name) != 0) return name;
-    const auto it = folded.find(foldCase(name));
+    const auto it = folded.find(platform::ascii::toLower(name));
     if (it == folded.end()) return std::nullopt;
     return it->second;
   }
@@ -141,7 +136,8 @@ int Destination::openFolders(const std::vector<std::string>& parts, size_t count
     Folder& here = folder(key, path);
     const auto found = here.find(parts[i]);
     const std::string name = found.value_or(parts[i]);
-    if (i == 0 && !m_stagingName.empty() && foldCase(name) == foldCase(m_stagingName)) {
+    if (i == 0 && !m_stagingName.empty() &&
+        platform::ascii::toLower(name) == platform::ascii::toLower(m_stagingName)) {
       reason = "reserved name: " + name;
       return UNLHA_ERROR_UNSAFE_PATH;
     }
