@@ -23,7 +23,7 @@ constexpr int kListLeft = 8 + 2, kListTop = 40 + 2, kRowHeight = 13, kColumnWidt
 
 }  // namespace
 
-UpdateRun::UpdateRun(const std::string& name) {
+UpdateRun::UpdateRun(const std::string& name, WineMachine* wine) : m_wine(wine) {
   std::string root = (fs::temp_directory_path() / "brevan-e2e-XXXXXX").string();
   if (::mkdtemp(root.data()) == nullptr) throw std::runtime_error("no scratch folder");
   m_root = root;
@@ -36,18 +36,35 @@ UpdateRun::UpdateRun(const std::string& name) {
       mirror::UpdateMirror::Options{E2E_RELEASE_DIR, 0, m_root + "/mirror.log"});
   m_port = m_mirror->start();
   sample::writeSampleMachine(m_prefix, "127.0.0.1", m_port);
-  m_display = std::make_unique<XDisplay>();
+  if (m_wine) {
+    m_wine->install(m_prefix);
+    m_display = &m_wine->display();
+  } else {
+    m_ownDisplay = std::make_unique<XDisplay>();
+    m_display = m_ownDisplay.get();
+  }
 }
 
 UpdateRun::~UpdateRun() {
   m_program.reset();
-  m_display.reset();
+  m_ownDisplay.reset();
   m_mirror->stop();
   std::error_code ignored;
   fs::remove_all(m_root, ignored);
 }
 
+std::string UpdateRun::driveC() const { return m_wine ? m_wine->driveC() : m_prefix + "/drive_c"; }
+
+sample::Tree UpdateRun::installedTree() const {
+  return m_wine ? m_wine->sampleTree() : sample::scanTree(driveC());
+}
+
 void UpdateRun::startProgram() {
+  if (m_wine) {
+    auto env = m_wine->environment();
+    m_program = std::make_unique<ChildProcess>(m_wine->command(), env, m_shots + "/program.log");
+    return;
+  }
   m_program = std::make_unique<ChildProcess>(
       std::vector<std::string>{BREVAN_UPDATE_PROGRAM},
       std::map<std::string, std::string>{
@@ -104,6 +121,18 @@ std::vector<uint32_t> UpdateRun::clientPixels(unsigned long window, const Rect& 
   const Rect r = m_display->geometry(window);
   const int menuBar = r.height - kClientHeight;
   return m_display->pixels({r.x + client.x, r.y + menuBar + client.y, client.width, client.height});
+}
+
+std::vector<std::string> UpdateRun::requests() {
+  std::vector<std::string> targets = m_mirror->requestLog();
+  if (!m_wine) return targets;
+  for (std::string& target : targets) {
+    const size_t path = target.find('/', std::string("http://").size());
+    if (path != std::string::npos && path >= 3 && target.compare(path - 3, 3, ":80") == 0) {
+      target.erase(path - 3, 3);
+    }
+  }
+  return targets;
 }
 
 bool UpdateRun::waitForRequest(const std::string& name, std::chrono::milliseconds limit) {

@@ -9,6 +9,7 @@
 
 #include "app/WindowDesign.h"
 #include "tests/e2e/ChildProcess.h"
+#include "tests/e2e/WineMachine.h"
 #include "tests/e2e/XDisplay.h"
 #include "tools/sample-release/SampleMachine.h"
 #include "tools/update-mirror/UpdateMirror.h"
@@ -22,17 +23,22 @@ inline const std::string kCaption{app::kMainForm.caption};
 
 class UpdateRun {
  public:
-  // `name` names the run's screenshot folder. Throws std::runtime_error when a part cannot start.
-  explicit UpdateRun(const std::string& name);
+  // `name` names the run's screenshot folder. With `wine`, the Windows program runs in that
+  // prefix and on its display; else the Linux program on a display of the run's own. Throws
+  // std::runtime_error when a part cannot start.
+  explicit UpdateRun(const std::string& name, WineMachine* wine = nullptr);
   ~UpdateRun();
 
   mirror::UpdateMirror& mirror() { return *m_mirror; }
   XDisplay& display() { return *m_display; }
-  const std::string& prefix() const { return m_prefix; }
+  // drive C: of the machine the program updates.
+  std::string driveC() const;
+  // The sample's files and folders of drive C: as they are now.
+  sample::Tree installedTree() const;
   const std::string& shotFolder() const { return m_shots; }
   uint16_t port() const { return m_port; }
 
-  // Starts brevan-update on the display, with the machine folder and the time zone set.
+  // Starts brevan-update on the display, with the machine and the time zone set.
   void startProgram();
   ChildProcess& program() { return *m_program; }
 
@@ -50,6 +56,10 @@ class UpdateRun {
   void shot(const std::string& file, unsigned long window);
   // The screen pixels of a client-area rectangle of the window.
   std::vector<uint32_t> clientPixels(unsigned long window, const Rect& client);
+  // The request targets the mirror has received, in order. WinINet writes the default port
+  // into an absolute-form target ("host:80/"); the Windows program's targets are given without
+  // it, so that both programs' targets compare alike.
+  std::vector<std::string> requests();
   // Waits until the mirror has received a request for the name; false after `limit`.
   bool waitForRequest(const std::string& name, std::chrono::milliseconds limit);
   // "; shown: 【Brevan】…, 情報" for failure messages.
@@ -59,7 +69,9 @@ class UpdateRun {
   std::string m_root, m_prefix, m_shots;
   std::unique_ptr<mirror::UpdateMirror> m_mirror;
   uint16_t m_port = 0;
-  std::unique_ptr<XDisplay> m_display;
+  WineMachine* m_wine = nullptr;
+  std::unique_ptr<XDisplay> m_ownDisplay;
+  XDisplay* m_display = nullptr;
   std::unique_ptr<ChildProcess> m_program;
 };
 
