@@ -2,6 +2,9 @@
 # clicks through xdotool, screenshots through ImageMagick. Sourced by scripts/demo.sh.
 
 # The update window's client area is 506 x 288; the menu bar sits above it in the same X window.
+# Under Wine without a window manager the X window also holds the frame Wine draws: a border
+# of a few pixels left, right and below, the caption above.
+XDRIVE_CLIENT_WIDTH=506
 XDRIVE_CLIENT_HEIGHT=288
 # The caption comes from the window's design table, its one home.
 XDRIVE_CAPTION=$(sed -n 's/^ *\.caption = "\(.*\)",$/\1/p' \
@@ -56,7 +59,8 @@ xdrive_wait_main_window() {
   while ((SECONDS < end)); do
     for wid in $(xdotool search --onlyvisible --name "^${XDRIVE_CAPTION}\$" 2>/dev/null); do
       xdrive_geometry "$wid"
-      if [ "$WIDTH" = 506 ]; then
+      if ((WIDTH >= XDRIVE_CLIENT_WIDTH && WIDTH <= XDRIVE_CLIENT_WIDTH + 16 &&
+        HEIGHT > XDRIVE_CLIENT_HEIGHT)); then
         echo "$wid"
         return 0
       fi
@@ -78,8 +82,9 @@ xdrive_key() {
 # xdrive_click_client WID X Y: a left click at client-area coordinates of the update window.
 xdrive_click_client() {
   xdrive_geometry "$1"
-  local menu=$((HEIGHT - XDRIVE_CLIENT_HEIGHT))
-  xdotool mousemove --sync $((X + $2)) $((Y + menu + $3)) click 1
+  local border=$(((WIDTH - XDRIVE_CLIENT_WIDTH) / 2))
+  local top=$((HEIGHT - border - XDRIVE_CLIENT_HEIGHT))
+  xdotool mousemove --sync $((X + border + $2)) $((Y + top + $3)) click 1
 }
 
 # xdrive_shot FILE [WID]: the screen, cut to the window when one is given.

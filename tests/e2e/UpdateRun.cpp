@@ -19,6 +19,10 @@ namespace {
 
 // The window's standards list: two columns of eleven rows, 13 pixels each, inside a 2-pixel
 // frame at (8, 40); the tick box sits at the left of each row.
+// Wine draws the frame of its windows itself (no window manager): a border of a few pixels
+// left, right and below, the caption and the menu bar above the client area. On Linux the X
+// window is the client area and the menu bar.
+constexpr int kMaxBorder = 8;
 constexpr int kListLeft = 8 + 2, kListTop = 40 + 2, kRowHeight = 13, kColumnWidth = 485 / 2;
 
 }  // namespace
@@ -97,15 +101,25 @@ bool UpdateRun::waitUntilGone(unsigned long window, std::chrono::milliseconds li
 }
 
 unsigned long UpdateRun::waitForWindow(std::chrono::milliseconds limit) {
-  return m_display->waitForWindow(kCaption, limit, [this](unsigned long w) {
-    return m_display->geometry(w).width == kClientWidth;
-  });
+  return m_display->waitForWindow(kCaption, limit,
+                                  [this](unsigned long w) { return isUpdateWindow(w); });
+}
+
+bool UpdateRun::isUpdateWindow(unsigned long window) {
+  const Rect r = m_display->geometry(window);
+  return r.width >= kClientWidth && r.width <= kClientWidth + 2 * kMaxBorder &&
+         r.height > kClientHeight;
+}
+
+Rect UpdateRun::clientArea(unsigned long window) {
+  const Rect r = m_display->geometry(window);
+  const int border = (r.width - kClientWidth) / 2;
+  return {r.x + border, r.y + r.height - border - kClientHeight, kClientWidth, kClientHeight};
 }
 
 void UpdateRun::clickClient(unsigned long window, int x, int y) {
-  const Rect r = m_display->geometry(window);
-  const int menuBar = r.height - kClientHeight;
-  m_display->click(r.x + x, r.y + menuBar + y);
+  const Rect c = clientArea(window);
+  m_display->click(c.x + x, c.y + y);
 }
 
 void UpdateRun::clickTick(unsigned long window, int item) {
@@ -118,9 +132,8 @@ void UpdateRun::shot(const std::string& file, unsigned long window) {
 }
 
 std::vector<uint32_t> UpdateRun::clientPixels(unsigned long window, const Rect& client) {
-  const Rect r = m_display->geometry(window);
-  const int menuBar = r.height - kClientHeight;
-  return m_display->pixels({r.x + client.x, r.y + menuBar + client.y, client.width, client.height});
+  const Rect c = clientArea(window);
+  return m_display->pixels({c.x + client.x, c.y + client.y, client.width, client.height});
 }
 
 std::vector<std::string> UpdateRun::requests() {

@@ -16,7 +16,6 @@
 
 namespace e2e {
 
-// The update window's client area lies below the menu bar, in the same X window.
 inline constexpr int kClientWidth = app::kMainForm.clientWidth;
 inline constexpr int kClientHeight = app::kMainForm.clientHeight;
 inline const std::string kCaption{app::kMainForm.caption};
@@ -46,8 +45,13 @@ class UpdateRun {
   unsigned long waitForTitle(const std::string& title, std::chrono::milliseconds limit);
   // Waits until the window is no longer shown; false after `limit`.
   bool waitUntilGone(unsigned long window, std::chrono::milliseconds limit);
-  // The update window itself, told from its boxes (which share its title) by its width.
+  // The update window itself, not one of its boxes.
   unsigned long waitForWindow(std::chrono::milliseconds limit);
+  // Whether the window is the update window, told from its boxes (which share its title) by
+  // its size.
+  bool isUpdateWindow(unsigned long window);
+  // The window's client area on the screen.
+  Rect clientArea(unsigned long window);
   // A point of the window's client area, on the screen.
   void clickClient(unsigned long window, int x, int y);
   // Clicks the tick box of a standard (two columns of eleven rows).
