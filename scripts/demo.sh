@@ -7,6 +7,9 @@
 #                                     "アップデート開始" and answer the boxes yourself
 #   bash scripts/demo.sh --headless   (also when DISPLAY is unset) runs the whole update under
 #                                     Xvfb with real X input, saves a screenshot of each stage
+#   bash scripts/demo.sh --windows    the same headless run of the Windows program (x86_64)
+#                                     under Wine, in a throw-away Wine prefix holding the old
+#                                     installation; screenshots in out/demo-windows/
 #
 # Either way it ends by checking the installed tree file by file against the tree the update
 # must leave, prints a summary, and exits non-zero when the update did not complete.
@@ -14,15 +17,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 headless=0
+windows=0
 for arg in "$@"; do
   case "$arg" in
     --headless) headless=1 ;;
+    --windows) headless=1 windows=1 ;;
     -h | --help)
-      sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+      sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
       exit 0
       ;;
     *)
-      echo "unknown option: $arg (use --headless)" >&2
+      echo "unknown option: $arg (use --headless or --windows)" >&2
       exit 2
       ;;
   esac
@@ -30,15 +35,26 @@ done
 [ -z "${DISPLAY:-}" ] && headless=1
 
 bash scripts/deps.sh
+# The same compiler launcher as the test command: configuring without it rebuilds everything.
+export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" \
-  --target brevan-update unlha32 brevan-mirror brevan-sample-release
+if ((windows)); then
+  # The mirror and the sample maker run on Linux; the program and its UNLHA32.DLL are Windows'.
+  cmake --build --preset release -j "$(nproc)" --target brevan-mirror brevan-sample-release
+  cmake --preset win64 >/dev/null
+  cmake --build --preset win64 -j "$(nproc)" --target brevan-update unlha32
+else
+  cmake --build --preset release -j "$(nproc)" \
+    --target brevan-update unlha32 brevan-mirror brevan-sample-release
+fi
 
 build="$PWD/build/release"
 program="$build/brevan-update"
 mirror="$build/tools/update-mirror/brevan-mirror"
 maker="$build/tools/sample-release/brevan-sample-release"
 out="$PWD/out/demo"
+((windows)) && out="$PWD/out/demo-windows"
 # Time stamps of the help files and archives are local times in Japan, the product's home.
 export TZ=Asia/Tokyo
 # The demo's machine folder is always its own, made fresh each run.
@@ -53,7 +69,7 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p "$out"
-rm -rf "$out/machine" "$out"/*.png "$out/mirror.log"
+rm -rf "$out/machine" "$out/installed" "$out"/*.png "$out/mirror.log"
 "$maker" release "$out/release"
 
 # In the headless run one pass-2 file comes slowly, so the progress can be photographed.
@@ -88,7 +104,14 @@ source scripts/xdrive.sh
 xdrive_start_display
 pids+=("$XDRIVE_XVFB_PID")
 
-"$program" >"$out/program.log" 2>&1 &
+if ((windows)); then
+  source scripts/wine-sample.sh
+  wine_sample_prepare "$out/wine" "$BREVAN_PREFIX"
+  trap 'wine_sample_cleanup; cleanup' EXIT
+  wine_sample_run "$PWD/build/win64/brevan-update.exe" >"$out/program.log" 2>&1 &
+else
+  "$program" >"$out/program.log" 2>&1 &
+fi
 app_pid=$!
 pids+=("$app_pid")
 
@@ -99,8 +122,8 @@ fail() {
   exit 1
 }
 
-# 1. The notice of the start-up, before the window shows.
-notice=$(xdrive_wait_window "^${XDRIVE_CAPTION}\$" 30) || fail "no start-up notice"
+# 1. The notice of the start-up, before the window shows (a fresh Wine prefix takes ~11 s).
+notice=$(xdrive_wait_window "^${XDRIVE_CAPTION}\$" 60) || fail "no start-up notice"
 xdrive_shot "$out/1-notice.png" "$notice"
 xdrive_key "$notice" Return
 
@@ -116,7 +139,7 @@ sleep 1
 xdrive_shot "$out/3-progress.png" "$window"
 
 # 4. The completion box; its OK closes the program.
-box=$(xdrive_wait_box "情報|エラー|確認" 120) || fail "no completion box"
+box=$(xdrive_wait_box "情報|エラー|確認" 300) || fail "no completion box"
 title=$(xdotool getwindowname "$box")
 xdrive_shot "$out/4-completed.png" "$window"
 [ "$title" = "情報" ] || fail "a box titled \"$title\" appeared instead of the completion box"
@@ -131,4 +154,9 @@ echo
 echo "Screenshots of each stage:"
 ls -1 "$out"/[0-9]-*.png | sed 's/^/  /'
 echo "Requests the mirror received: $(wc -l <"$out/mirror.log") ($out/mirror.log)"
+if ((windows)); then
+  # The sample's files of the prefix's drive C:, set out as a machine folder for the check.
+  wine_sample_collect "$out/installed"
+  BREVAN_PREFIX="$out/installed"
+fi
 check_tree
