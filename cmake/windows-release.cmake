@@ -1,9 +1,6 @@
 # The Windows release: the static checks of the programs and libraries, and the zip of the
 # program, our UNLHA32.DLL and the README, one per architecture.
 
-# The version the program offers is the release's version.
-file(STRINGS ${CMAKE_SOURCE_DIR}/app/Versions.h brevan_up_version REGEX "kUpVersion = \"v[0-9.]+\"")
-string(REGEX REPLACE ".*\"v([0-9.]+)\".*" "\\1" BREVAN_RELEASE_VERSION "${brevan_up_version}")
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(BREVAN_RELEASE_ARCH win32)
 else()

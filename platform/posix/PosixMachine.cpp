@@ -9,12 +9,12 @@
 #include "platform/posix/Libraries_posix.h"
 #include "platform/posix/LzExpand_posix.h"
 #include "platform/posix/Processes_posix.h"
-#include "platform/posix/ProfileFiles_posix.h"
 #include "platform/posix/Registry_posix.h"
 #include "platform/posix/ShellFiles_posix.h"
 #include "platform/posix/SystemFolders_posix.h"
 #include "platform/posix/TextCodec_posix.h"
 #include "platform/posix/VersionInfo_posix.h"
+#include "platform/profile/FileProfiles.h"
 
 namespace platform::posix {
 
@@ -54,7 +54,7 @@ struct PosixMachine::Parts {
   PosixFileSystem files;
   PosixRegistry registry;
   PosixSystemFolders folders;
-  PosixProfileFiles profiles;
+  profile::FileProfiles profiles;
   PeVersionInfo versions;
   PosixShellFiles shell;
   PosixProcesses processes;

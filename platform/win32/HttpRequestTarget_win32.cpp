@@ -2,18 +2,17 @@
 #include "platform/win32/HttpRequestTarget_win32.h"
 
 #include <algorithm>
+#include <string_view>
+
+#include "platform/AsciiCase.h"
 
 namespace platform::win32 {
 
 namespace {
 
-bool startsWithNoCase(const std::string& text, const char* prefix) {
-  for (size_t i = 0; prefix[i] != '\0'; ++i) {
-    if (i >= text.size()) return false;
-    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
-    if (c != prefix[i]) return false;
-  }
-  return true;
+bool startsWithNoCase(const std::string& text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         ascii::equalsIgnoreCase(std::string_view(text).substr(0, prefix.size()), prefix);
 }
 
 std::optional<uint16_t> parsePort(const std::string& digits) {

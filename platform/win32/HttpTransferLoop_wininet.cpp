@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/AsciiCase.h"
 #include "platform/win32/HttpTransferState_wininet.h"
 
 namespace platform::win32 {
@@ -18,9 +19,7 @@ int32_t clampedTotal(int64_t total) {
 // The announced body length; nullopt when absent or not a plain decimal number.
 std::optional<int64_t> contentLength(const FetchNote& head) {
   for (const auto& [field, value] : head.fields) {
-    std::string upper = field;
-    for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-    if (upper != "CONTENT-LENGTH") continue;
+    if (!ascii::equalsIgnoreCase(field, "Content-Length")) continue;
     if (value.empty() || value.size() > 18) return std::nullopt;
     int64_t length = 0;
     for (char c : value) {

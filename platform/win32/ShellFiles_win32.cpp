@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "platform/AsciiCase.h"
 #include "platform/win32/WideText.h"
 
 namespace platform::win32 {
@@ -14,15 +15,7 @@ namespace {
 
 constexpr int kMaxDepth = 100;
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
+using ascii::equalsIgnoreCase;
 
 // True when `inner` lies below the folder `outer` (full paths without trailing separator).
 bool isInside(std::string_view inner, std::string_view outer) {

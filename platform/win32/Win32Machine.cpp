@@ -3,12 +3,12 @@
 
 #include <utility>
 
+#include "platform/profile/FileProfiles.h"
 #include "platform/win32/Clock_win32.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Libraries_win32.h"
 #include "platform/win32/LzExpand_win32.h"
 #include "platform/win32/Processes_win32.h"
-#include "platform/win32/ProfileFiles_win32.h"
 #include "platform/win32/Registry_win32.h"
 #include "platform/win32/ShellFiles_win32.h"
 #include "platform/win32/SystemFolders_win32.h"
@@ -40,7 +40,7 @@ struct Win32Machine::Parts {
   Win32FileSystem files;
   Win32Registry registry;
   Win32SystemFolders folders;
-  Win32ProfileFiles profiles;
+  profile::FileProfiles profiles;
   Win32VersionInfo versions;
   Win32ShellFiles shell;
   Win32Processes processes;

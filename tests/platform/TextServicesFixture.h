@@ -15,10 +15,10 @@
 #include "platform/Status.h"
 #include "platform/posix/FileSystem_posix.h"
 #include "platform/posix/MachineFolder.h"
-#include "platform/posix/ProfileFiles_posix.h"
 #include "platform/posix/Registry_posix.h"
 #include "platform/posix/TextCodec_posix.h"
 #include "platform/posix/VersionInfo_posix.h"
+#include "platform/profile/FileProfiles.h"
 
 namespace test {
 
@@ -81,7 +81,7 @@ class TextServicesTest : public ::testing::Test {
   platform::posix::IconvTextCodec codec;
   platform::posix::PosixFileSystem files;
   platform::posix::PosixRegistry registry;
-  platform::posix::PosixProfileFiles profiles;
+  platform::profile::FileProfiles profiles;
   platform::posix::PeVersionInfo versions;
 };
 

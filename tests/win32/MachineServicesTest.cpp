@@ -7,7 +7,6 @@
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Libraries_win32.h"
 #include "platform/win32/Processes_win32.h"
-#include "platform/win32/ProfileFiles_win32.h"
 #include "platform/win32/SystemFolders_win32.h"
 #include "platform/win32/TextCodec_win32.h"
 #include "platform/win32/VersionInfo_win32.h"

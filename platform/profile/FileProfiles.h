@@ -1,4 +1,6 @@
-// Initialisation files of the machine ("Install.ini", "PICTDESK.INI"), read and written whole.
+// Initialisation files of the machine ("Install.ini", "PICTDESK.INI"), read and written whole
+// through the file system with the program's own profile rules, on every platform: the system's
+// profile functions compare keys by the system code page, which CP932 keys must not depend on.
 #pragma once
 
 #include <optional>
@@ -9,9 +11,9 @@
 #include "platform/Status.h"
 #include "platform/TextCodec.h"
 
-namespace platform::posix {
+namespace platform::profile {
 
-// Reads and edits the file's CP932 bytes with the profile rules of platform/ProfileText.h;
+// Reads and edits the file's CP932 bytes with the profile rules of platform/profile/ProfileText.h;
 // names and values cross the boundary as UTF-8. Each write reaches the disk at once, replacing
 // the file through one written beside it, so flush has nothing left to do. Nothing is cached:
 // a change made to the file by anyone else is seen at the next call.
@@ -19,9 +21,9 @@ namespace platform::posix {
 //   readString: 2 file, section or key missing (other file errors as the file system says);
 //   writeString: 5 the file is read-only or a folder; 3 its folder is missing; 8 the file is
 //     larger than 64 MB; 87 a name or value the file cannot hold (see writeProfileString).
-class PosixProfileFiles final : public ProfileFiles {
+class FileProfiles final : public ProfileFiles {
  public:
-  PosixProfileFiles(FileSystem& files, TextCodec& codec, LastError& lastError);
+  FileProfiles(FileSystem& files, TextCodec& codec, LastError& lastError);
 
   std::optional<std::string> readString(const std::string& file, const std::string& section,
                                         const std::string& key) override;
@@ -40,4 +42,4 @@ class PosixProfileFiles final : public ProfileFiles {
   LastError& m_lastError;
 };
 
-}  // namespace platform::posix
+}  // namespace platform::profile

@@ -1,23 +1,23 @@
-// Initialisation files read and written whole with the program's own profile rules.
-#include "platform/win32/ProfileFiles_win32.h"
+// Initialisation files of the machine, read and written whole with the profile rules.
+#include "platform/profile/FileProfiles.h"
 
 #include "platform/profile/ProfileText.h"
 
-namespace platform::win32 {
+namespace platform::profile {
 namespace {
 
 constexpr uint64_t kMaxFileSize = 64 * 1024 * 1024;
 
 }  // namespace
 
-Win32ProfileFiles::Win32ProfileFiles(FileSystem& files, TextCodec& codec, LastError& lastError)
+FileProfiles::FileProfiles(FileSystem& files, TextCodec& codec, LastError& lastError)
     : m_files(files), m_codec(codec), m_lastError(lastError) {}
 
-std::optional<std::string> Win32ProfileFiles::load(const std::string& file, bool missingIsEmpty) {
+std::optional<std::string> FileProfiles::load(const std::string& file, bool missingIsEmpty) {
   const auto attributes = m_files.attributes(file);
   if (!attributes) {
-    if (missingIsEmpty && (m_lastError.get() == kErrorFileNotFound)) return std::string();
-    if (!missingIsEmpty) (void)fail(kErrorFileNotFound);
+    if (missingIsEmpty) return std::string();
+    (void)fail(kErrorFileNotFound);
     return std::nullopt;
   }
   if ((*attributes & kAttrDirectory) != 0) {
@@ -33,9 +33,9 @@ std::optional<std::string> Win32ProfileFiles::load(const std::string& file, bool
   return m_files.readFile(file);
 }
 
-std::optional<std::string> Win32ProfileFiles::readString(const std::string& file,
-                                                         const std::string& section,
-                                                         const std::string& key) {
+std::optional<std::string> FileProfiles::readString(const std::string& file,
+                                                    const std::string& section,
+                                                    const std::string& key) {
   const auto bytes = load(file, false);
   if (!bytes) return std::nullopt;
   const auto value = readProfileString(*bytes, m_codec.toCp932(section), m_codec.toCp932(key));
@@ -46,21 +46,24 @@ std::optional<std::string> Win32ProfileFiles::readString(const std::string& file
   return m_codec.fromCp932(*value);
 }
 
-Status Win32ProfileFiles::writeString(const std::string& file, const std::string& section,
-                                      const std::string& key, const std::string& value) {
+Status FileProfiles::writeString(const std::string& file, const std::string& section,
+                                 const std::string& key, const std::string& value) {
   // Checked before reading: a read-only file is refused whatever the write would change.
   if (const auto attributes = m_files.attributes(file);
       attributes && (*attributes & kAttrReadOnly) != 0) {
     return fail(kErrorAccessDenied);
   }
   const auto bytes = load(file, true);
-  if (!bytes) return fail(m_lastError.get() != kErrorSuccess ? m_lastError.get() : kErrorReadFault);
+  if (!bytes) {
+    // The file system has recorded why; should it not have, say the file could not be read.
+    return fail(m_lastError.get() != kErrorSuccess ? m_lastError.get() : kErrorReadFault);
+  }
   const auto text = writeProfileString(*bytes, m_codec.toCp932(section), m_codec.toCp932(key),
                                        m_codec.toCp932(value));
   if (!text) return fail(kErrorInvalidParameter);
   return m_files.replaceFileAtomically(file, *text);
 }
 
-Status Win32ProfileFiles::flush(const std::string& /*file*/) { return Status::success(); }
+Status FileProfiles::flush(const std::string& /*file*/) { return Status::success(); }
 
-}  // namespace platform::win32
+}  // namespace platform::profile
