@@ -161,7 +161,12 @@ void UpdateWindow::fitLabel(Control c) {
   ::GetWindowRect(label, &now);
   ::MapWindowPoints(HWND_DESKTOP, m_hwnd, reinterpret_cast<POINT*>(&now), 2);
   const int left = row.align == TextAlign::Right ? row.left + row.width - size.cx : now.left;
-  ::SetWindowPos(label, nullptr, left, now.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  // No bits copied from the old place: a right-aligned label moves with its text, and copied
+  // pixels would leave the old text's tail beside the new one.
+  ::SetWindowPos(label, nullptr, left, now.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+  ::InvalidateRect(m_hwnd, &now, TRUE);
+  ::InvalidateRect(label, nullptr, TRUE);
 }
 
 void UpdateWindow::setCaption(Control c, const std::string& text) {
