@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "app/WindowDesign.h"
 #include "platform/win32/CheckList_win32.h"
 #include "platform/win32/UpdateWindow_win32.h"
@@ -115,6 +117,30 @@ TEST_F(WindowLayoutTest, LabelsRefitKeepingTheirPlaceAndTheProgressLabelItsRight
   // The list and the bar have no caption.
   view.setCaption(Control::CheckListBox1, "x");
   EXPECT_EQ(view.caption(Control::CheckListBox1), "");
+}
+
+TEST_F(WindowLayoutTest, ShorterProgressTextLeavesNoPixelsOfTheLongerOneBehind) {
+  view.show();
+  HWND progress = view.window().control(Control::ProgressLabel);
+  // The label's place on the screen as it shows after `earlier`, then "Completed".
+  auto shown = [&](const std::string& earlier) {
+    view.setCaption(Control::ProgressLabel, earlier);
+    ::UpdateWindow(window);
+    view.processMessages();
+    view.setCaption(Control::ProgressLabel, "Completed");
+    ::UpdateWindow(window);
+    view.processMessages();
+    const RECT place = test::placeInParent(progress);
+    std::vector<COLORREF> pixels;
+    HDC dc = ::GetDC(window);
+    for (int y = place.top; y < place.bottom; ++y) {
+      for (int x = 380; x < place.right; ++x) pixels.push_back(::GetPixel(dc, x, y));
+    }
+    ::ReleaseDC(window, dc);
+    return pixels;
+  };
+  const auto fresh = shown("");
+  EXPECT_EQ(shown("1,234,567 Bytes Completed"), fresh);
 }
 
 TEST_F(WindowLayoutTest, CheckListIsAnOwnerDrawnTwoColumnListOfTheFifteenStandards) {
