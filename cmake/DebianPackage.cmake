@@ -7,6 +7,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/brevan-update)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brevan-update)
+# All four parts of the program's version, as the Windows zips carry it.
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Valtern")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Brevan update program for Linux")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
