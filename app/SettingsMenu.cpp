@@ -11,8 +11,7 @@ void TMainForm::WriteInitFile() {
   // Replaced as a whole, so a full disk never leaves half a settings file.
   if (auto st = m_services.files.replaceFileAtomically(IniFileName, bytes); !st) {
     m_services.lastError.set(st.error);
-    throw BrevanError(cannotCreateFileText(IniFileName) +
-                      app::systemErrorText(st.error));
+    throw BrevanError(cannotCreateFileText(IniFileName) + app::systemErrorText(st.error));
   }
 }
 

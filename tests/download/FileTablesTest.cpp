@@ -19,8 +19,7 @@ struct Row {
 template <typename Table>
 std::vector<std::string> namesOf(const Table& table, size_t row, size_t cells) {
   std::vector<std::string> names;
-  for (size_t c = 0; c < cells && !table[row][c].empty(); ++c)
-    names.emplace_back(table[row][c]);
+  for (size_t c = 0; c < cells && !table[row][c].empty(); ++c) names.emplace_back(table[row][c]);
   return names;
 }
 

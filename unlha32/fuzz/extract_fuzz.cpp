@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "unlha32/Extraction.h"
 #include "platform/posix/TextCodec_posix.h"
+#include "unlha32/Extraction.h"
 
 namespace fs = std::filesystem;
 

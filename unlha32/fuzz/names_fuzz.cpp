@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "unlha32/MemberName.h"
 #include "platform/posix/TextCodec_posix.h"
+#include "unlha32/MemberName.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
