@@ -3,10 +3,11 @@
 #include "app/MainForm.h"
 #include "app/TextRules.h"
 #include "app/Versions.h"
-#include "app/Waits.h"
 #include "download/DownloadPass.h"
 #include "download/FileTables.h"
 #include "download/FolderOperations.h"
+#include "download/Leftovers.h"
+#include "download/Restructuring.h"
 
 using platform::Control;
 
@@ -43,33 +44,15 @@ void TMainForm::DownLoadButtonClick() {
   }
   ClearReadOnly(app::withBackslash(InstallPath));
 
-  // 3. The first run moves the installation into OLD_BIN and prepares NEW_BIN beside it.
-  std::string root = app::withBackslash(InstallPath);
-  if (!files.folderExists(root + "OLD_BIN")) {
+  // Leftovers of a run that was cut off go first: they are not entries to move or install.
+  download::RemoveLeftovers(files, InstallPath, IniFileName, app::GetTempDir(m_services));
+
+  // 3. The first run moves the installation into OLD_BIN and prepares NEW_BIN beside it; a
+  // first run that was cut off is finished the same way.
+  if (download::layoutState(files, app::withBackslash(InstallPath)) !=
+      download::LayoutState::kDone) {
     CancelAllowed = false;
-    // Results are not checked: whatever could not be moved stays where it was.
-    // The settings file stays where start-up finds it, with the user's proxy and version.
-    (void)MoveFiles(
-        download::WithoutEntry(files, download::FolderEntryList(files, root + "*"), IniFileName),
-        root + "OLD_BIN");
-    (void)files.createFolders(root + "NEW_BIN\\FASTGLASS");
-    (void)MoveFiles(root + "OLD_BIN\\FASTGLASS\\*.*", root + "NEW_BIN\\FASTGLASS");
-    (void)files.createFolders(root + "NEW_BIN\\Plugin");
-    (void)files.createFolders(root + "NEW_BIN\\template");
-    (void)files.createFolders(root + "NEW_BIN\\Layout");
-    (void)CopyFiles(root + "OLD_BIN\\Template\\*.*", root + "NEW_BIN\\template");
-    (void)CopyFiles(root + "OLD_BIN\\Layout\\*.*", root + "NEW_BIN\\Layout");
-    for (const char* name : {"BVUNINST.EXE", "KQVIEWER.INI", "PICTDESK.INI"}) {
-      (void)files.copyFile(root + "OLD_BIN\\" + name, root + "New_BIN\\" + name, false);
-    }
-    // The image viewer control registers itself; a program that cannot start is passed over.
-    std::string regsvr = root + "NEW_BIN\\FASTGLASS\\regsvr32.exe";
-    std::string control = root + "NEW_BIN\\FASTGLASS\\FASTGLASSI.OCX";
-    if (auto process = m_services.processes.start("\"" + regsvr + "\" /s \"" + control + "\"")) {
-      while (process->running()) m_view.waitMessages(app::kWaitSliceMs);
-    }
-    // The window may have been closed while the registration ran: its list is released.
-    if (m_closed) return;
+    if (!download::Restructure(*this, app::withBackslash(InstallPath))) return;
   }
 
   // 4, 5. Pass (1) only for an old program: versions compare as text, byte by byte.

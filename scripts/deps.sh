@@ -7,6 +7,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fontconfig xvfb xdotool x11-apps x11-utils imagemagick
   mscompress lhasa jlha-utils curl ccache
+  # The crash test kills the program at chosen renames with strace's fault injection.
+  strace
   # The Windows build: mingw-w64's posix-threads compilers, the 64-bit Wine that runs its
   # suites and its own fonts (the caption buttons' Marlett), dpkg-dev for lhasa's source
   # package. Never wine32: this kind of machine cannot run 32-bit code, and with wine64

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
+#include "platform/TemporaryNames.h"
 
 namespace platform::posix {
 namespace {
@@ -91,8 +92,8 @@ int FileBeside::open(const std::string& target, mode_t mode) {
   discard();
   const std::string folder = parentOf(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate =
-        folder + "/.~brevan-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    std::string candidate = folder + "/" + std::string(kTemporaryPrefix) +
+                            std::to_string(::getpid()) + "-" + std::to_string(counter++);
     int fd = -1;
     int error = withWriteBit(folder, [&] {
       fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);

@@ -159,13 +159,14 @@ TEST_F(RestructuringTest, ClosingTheWindowWhileTheControlRegistersEndsTheSequenc
 TEST_F(RestructuringTest, AnOldBinInAnyCaseMeansTheLayoutIsDone) {
   const std::string r = kRoot;
   putProgram(r + "old_bin\\pictdesk.exe", 1, 2, 9, 0);
+  machine.put(r + "new_bin\\Plugin\\keep.txt", "x");
   machine.put(r + "PICTDESK.INI", "[Setting]\r\n");
   machine.put(r + "FASTGLASS\\FASTGLASSI.OCX", "control");
   openWindow({0, 1});
   m_mirror->setFault("PictDesk.ex_", {mirror::FaultKind::kStatus, 404, 0, 0});
   press();
   EXPECT_EQ(namesIn(machine.native(r)),
-            (std::set<std::string>{"old_bin", "PICTDESK.INI", "FASTGLASS"}));
+            (std::set<std::string>{"old_bin", "new_bin", "PICTDESK.INI", "FASTGLASS"}));
   EXPECT_EQ(requests(), std::vector<std::string>{"20251299/PictDesk.ex_"});
 }
 
