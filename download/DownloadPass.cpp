@@ -1,7 +1,9 @@
 // One download pass: builds the list from the ticked standards and fetches it file by file.
 #include "download/DownloadPass.h"
 #include "app/Dialogs.h"
+#include "app/Errors.h"
 #include "app/MainForm.h"
+#include "download/RunMarkers.h"
 
 using platform::Control;
 
@@ -90,7 +92,19 @@ bool runPass(TMainForm& form, const PassPlan& plan) {
     view.processMessages();
     // A window closed meanwhile has released the list: nothing more is fetched or installed.
     if (form.closed()) return false;
-    if (!form.CancelRequested && form.TransferDone) form.Unpress();
+    if (!form.CancelRequested && form.TransferDone) {
+      // Pass (1) puts the new program in place among its first steps: while it installs, a
+      // marker makes the next press run it again whatever the program's version then says.
+      const std::string marker = form.InstallPath + kPassOneMarker;
+      if (form.FirstPass && !form.services().files.replaceFileAtomically(marker, "")) {
+        app::showError(view, cannotCreateFileText(marker));
+        return false;
+      }
+      form.Unpress();
+      if (form.closed()) return false;
+      // A marker that stays only makes the next press run pass (1) once more.
+      if (form.FirstPass) (void)form.services().files.deleteFile(marker);
+    }
     if (form.closed()) return false;
   }
   if (!form.FirstPass) form.CancelRequested = false;

@@ -8,6 +8,7 @@
 #include "download/FolderOperations.h"
 #include "download/Leftovers.h"
 #include "download/Restructuring.h"
+#include "download/RunMarkers.h"
 
 using platform::Control;
 
@@ -61,7 +62,9 @@ void TMainForm::DownLoadButtonClick() {
   InstallPath = app::withBackslash(InstallPath) + "OLD_BIN\\";
   WorkPath = app::GetTempDir(m_services) + "BrvOldUp\\";
   (void)files.createFolders(WorkPath);
-  if (app::FileVersionText(m_services, InstallPath + "pictdesk.exe") >= "v1.2.9") {
+  // A pass (1) that was cut off while it installed runs again whatever the version now says.
+  if (!files.exists(InstallPath + download::kPassOneMarker) &&
+      app::FileVersionText(m_services, InstallPath + "pictdesk.exe") >= "v1.2.9") {
     CancelAllowed = true;
   } else {
     download::PassPlan plan{ipwHTTP2.get(), download::CommonFiles1, download::StandardRows1,

@@ -3,16 +3,12 @@
 
 #include <string>
 
+#include "download/RunMarkers.h"
 #include "platform/FileSystem.h"
 
 class TMainForm;
 
 namespace download {
-
-// The file OLD_BIN holds while its restructuring is under way: written before the first entry
-// moves, removed once NEW_BIN is seeded and the viewer control registered. Its name is of the
-// program's own kind, so neither the product nor the update data can bring one.
-inline constexpr const char* kRestructuringMarker = ".~brevan-restructuring";
 
 enum class LayoutState {
   kFirstRun,     // no OLD_BIN: the installation has never been restructured

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "download/RunMarkers.h"
 #include "tests/download/DownloadFixture.h"
 
 namespace fs = std::filesystem;
@@ -119,6 +120,9 @@ TEST_F(RestructuringTest, FirstRunOfAnOldProgramRunsBothPassesWithTheWindowLocke
   EXPECT_TRUE(unpressStarted(2));
   EXPECT_GT(fetchesSeen, 0);
   EXPECT_EQ(lockedDuringFetch, fetchesSeen);
+  // Nothing marks a run under way once it has finished.
+  EXPECT_FALSE(machine.has(r + "OLD_BIN\\" + download::kPassOneMarker));
+  EXPECT_FALSE(machine.has(r + "OLD_BIN\\" + download::kRestructuringMarker));
   EXPECT_EQ(texts(), std::vector<std::string>{"アップデートが完了しました。終了します。"});
   EXPECT_EQ(machine.get(r + "OLD_BIN\\pictdesk.exe"), contentOf("PictDesk.ex_"));
   EXPECT_EQ(machine.get(r + "NEW_BIN\\PictDesk.EXE"), contentOf("PictDesk.ex_"));

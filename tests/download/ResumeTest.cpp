@@ -125,6 +125,16 @@ TEST_F(ResumeTest, AMoveThatFailsStopsWithABoxAndTheNextPressResumes) {
   EXPECT_FALSE(machine.has(kMarker));
 }
 
+TEST_F(ResumeTest, PassOneCutOffAfterItReplacedTheProgramRunsAgain) {
+  // Pass (1) puts the new program in place among its first steps.
+  putTwoFolderInstallation(1, 2, 9, 0);
+  machine.put(r + "OLD_BIN\\" + download::kPassOneMarker, "");
+  openWindow({0, 1});
+  pressToFirstFetch();
+  EXPECT_EQ(requests(), std::vector<std::string>{"v128/PictDesk.ex_"});
+  EXPECT_TRUE(machine.has(r + "OLD_BIN\\" + download::kPassOneMarker));
+}
+
 TEST_F(ResumeTest, TemporaryFilesOfACutOffRunGoAndNothingElse) {
   putTwoFolderInstallation(1, 2, 9, 0);
   const std::vector<std::string> leftovers = {
