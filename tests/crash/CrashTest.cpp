@@ -71,6 +71,14 @@ std::vector<Rename> readTrace(const std::string& log, const std::string& prefix)
   return renames;
 }
 
+// The two national standards and one with a spreadsheet form among its plug-ins: every kind of
+// file, in lists short enough for some hundred runs.
+sample::Ticks ticked() {
+  sample::Ticks ticks{};
+  ticks[0] = ticks[1] = ticks[2] = true;
+  return ticks;
+}
+
 class CrashTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -146,13 +154,13 @@ class CrashTest : public ::testing::Test {
 
   static inline std::unique_ptr<mirror::UpdateMirror> s_mirror;
   std::string m_scratch;
-  sample::Ticks m_ticks = sample::allTicked();
+  sample::Ticks m_ticks = ticked();
 };
 
 // Every rename of the first-run restructuring, and points spread evenly over each phase of both
 // passes.
 std::vector<KillPoint> choosePoints(const std::vector<Rename>& renames) {
-  const sample::Ticks ticks = sample::allTicked();
+  const sample::Ticks ticks = ticked();
   std::vector<KillPoint> points;
   std::map<std::string, std::vector<Rename>> phases;
   std::vector<std::string> order;
