@@ -205,8 +205,8 @@ TEST_F(CrashTest, KilledAtAnyRenameTheNextRunFinishesTheUpdate) {
   // The reference: the same update, traced and never killed.
   const std::string reference = freshMachine("reference");
   const std::string log = m_scratch + "/reference.trace";
-  ASSERT_EQ(update(reference, {"strace", "-f", "-qq", "-o", log, "-e", "trace=rename,renameat2",
-                               "-e", "signal=none"}),
+  ASSERT_EQ(update(reference, {"strace", "-f", "--seccomp-bpf", "-qq", "-o", log, "-e",
+                               "trace=rename,renameat2", "-e", "signal=none"}),
             0);
   EXPECT_EQ(differences(reference), std::vector<std::string>{});
   const std::vector<KillPoint> points = choosePoints(readTrace(log, reference));
