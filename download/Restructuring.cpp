@@ -53,6 +53,7 @@ bool Restructure(TMainForm& form, const std::string& root) {
   std::string entries = FolderEntryList(files, root + "*");
   for (size_t start = 0, end; start < entries.size(); start = end + 1) {
     end = entries.find('\0', start);
+    if (end == std::string::npos) end = entries.size();
     const std::string entry = entries.substr(start, end - start);
     if (sameEntry(files, entry, oldBin) || sameEntry(files, entry, root + "NEW_BIN") ||
         sameEntry(files, entry, form.IniFileName)) {
