@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <map>
 #include <regex>
-#include <set>
 
 #include "tests/e2e/ChildProcess.h"
 #include "tools/sample-release/SampleMachine.h"
@@ -240,8 +243,11 @@ TEST_F(CrashTest, KilledAtAnyRenameTheNextRunFinishesTheUpdate) {
   }
   const auto seconds =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
-  std::cout << points.size() << " kill points (" << restructuring << " in the restructuring) in "
-            << seconds.count() << " s\n";
+  std::map<std::string, int> perPhase;
+  for (const auto& p : points) ++perPhase[p.phase];
+  std::cout << points.size() << " kill points in " << seconds.count() << " s:";
+  for (const auto& [phase, count] : perPhase) std::cout << " " << phase << " " << count << ";";
+  std::cout << "\n";
 }
 
 }  // namespace
