@@ -23,11 +23,14 @@ inline const std::string kCaption{app::kMainForm.caption};
 class UpdateRun {
  public:
   // `name` names the run's screenshot folder. With `wine`, the Windows program runs in that
-  // prefix and on its display; else the Linux program on a display of the run's own. Throws
-  // std::runtime_error when a part cannot start.
-  explicit UpdateRun(const std::string& name, WineMachine* wine = nullptr);
+  // prefix and on its display; else the Linux program on a display of the run's own. The
+  // machine's proxy is the run's own update mirror, or the proxy on `proxyPort` of 127.0.0.1
+  // when one is given (then the run has no mirror). Throws std::runtime_error when a part cannot
+  // start.
+  explicit UpdateRun(const std::string& name, WineMachine* wine = nullptr, uint16_t proxyPort = 0);
   ~UpdateRun();
 
+  // Only for a run on its own mirror.
   mirror::UpdateMirror& mirror() { return *m_mirror; }
   XDisplay& display() { return *m_display; }
   // drive C: of the machine the program updates.

@@ -143,6 +143,14 @@ void XDisplay::key(unsigned long window, const std::string& keyName) {
   if (!run({"xdotool", "key", keyName})) throw std::runtime_error("xdotool key failed");
 }
 
+void XDisplay::type(unsigned long window, const std::string& text) {
+  XSetInputFocus(dpy(m_display), window, RevertToParent, CurrentTime);
+  XSync(dpy(m_display), False);
+  if (!run({"xdotool", "type", "--delay", "30", "--", text})) {
+    throw std::runtime_error("xdotool type failed");
+  }
+}
+
 void XDisplay::click(int x, int y) {
   if (!run(
           {"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"})) {
