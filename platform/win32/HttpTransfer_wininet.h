@@ -46,6 +46,8 @@ class WinInetTransfer final : public HttpTransfer {
   WinInetTransfer& operator=(const WinInetTransfer&) = delete;
 
   void setEvents(HttpTransferEvents* events) override { m_events = events; }
+  void setSignIn(ProxySignIn* signIn) override { m_signIn = signIn; }
+  void setBodyJudge(BodyJudge* judge) override { m_judge = judge; }
   // Ends a running fetch (as AbortTransfer); the properties stay as set.
   void ResetTransfer() override;
   void ProxyServer(const std::string& host) override { m_proxyHost = host; }
@@ -80,6 +82,8 @@ class WinInetTransfer final : public HttpTransfer {
   MessagePump& m_pump;
   LastError& m_lastError;
   HttpTransferEvents* m_events = nullptr;
+  ProxySignIn* m_signIn = nullptr;
+  BodyJudge* m_judge = nullptr;
 
   std::string m_proxyHost;
   int m_proxyPort = 0;
