@@ -215,8 +215,8 @@ TEST_F(WinInetTransferTest, ServerFaultsFailAsOnLinuxAndLeaveNoFile) {
       // WinINet ends the body quietly at a reset, and the length check fails the fetch then.
       {"F_reset", AnyOf(StartsWith("1056: "), StartsWith("1018: Transferred a partial file: ")),
        kEither},
-      {"F_stall", "1028: No data received for 300 ms", kYes},
-      {"F_hang", "1028: No data received for 300 ms", kNo},
+      {"F_stall", "1028: Fewer than 1024 bytes received in 300 ms", kYes},
+      {"F_hang", "1028: Fewer than 1024 bytes received in 300 ms", kNo},
       {"F_nolength", "", kYes},
   };
   const std::string body = patternBytes(200000);
