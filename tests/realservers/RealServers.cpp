@@ -186,7 +186,7 @@ void RealServers::startProxy(const ProxyOptions& options) {
   const std::string dir = m_root + "/proxy";
   fs::create_directories(dir + "/cache");
   fs::create_directories(dir + "/logs");
-  m_proxyPort = freePort();
+  if (m_proxyPort == 0) m_proxyPort = freePort();
   std::string conf = "http_port 127.0.0.1:" + std::to_string(m_proxyPort) +
                      "\nvisible_hostname brevan-proxy\npid_filename " + dir +
                      "/squid.pid\ncache_dir ufs " + dir +
@@ -245,6 +245,11 @@ void RealServers::publish(int pass, const std::string& name, const std::string& 
 }
 
 void RealServers::stopOrigin() { m_origin.reset(); }
+
+void RealServers::restartProxy(const ProxyOptions& options) {
+  m_proxy.reset();
+  startProxy(options);
+}
 
 std::vector<std::string> RealServers::proxyLog() const {
   std::vector<std::string> answers = lines(m_root + "/proxy/logs/access.log");

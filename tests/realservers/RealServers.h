@@ -45,6 +45,9 @@ class RealServers {
   void publish(int pass, const std::string& name, const std::string& bytes);
   // The publisher's server goes down; the proxy stays up.
   void stopOrigin();
+  // The office changes its proxy: Squid stopped and started again on the same port with these
+  // rules (the origin's own rules stay as they were started).
+  void restartProxy(const ProxyOptions& options);
 
   // Squid's answers, one per line: "<result code>/<status> <url>" ("TCP_MISS/200 http://…").
   std::vector<std::string> proxyLog() const;

@@ -63,14 +63,19 @@ class RealServersTest : public ::testing::Test {
     EXPECT_EQ(*status, 0);
   }
 
-  // The one error box of a failed run, closed with OK; then the user closes the window.
-  static void closeErrorAndWindow(UpdateRun& run, unsigned long window, const std::string& shot) {
+  // The one error box of a failed pass, closed with OK.
+  static void closeError(UpdateRun& run, const std::string& shot) {
     const unsigned long error = run.waitForTitle("エラー", 120s);
     ASSERT_NE(error, 0u) << "no error box" << run.shownWindows();
     run.shot(shot, error);
     run.display().key(error, "Return");
     ASSERT_TRUE(run.waitUntilGone(error, 10s)) << run.shownWindows();
     EXPECT_EQ(run.waitForTitle("エラー", 1s), 0u) << "a second error box" << run.shownWindows();
+  }
+
+  // The user closes the idle window; the program ends.
+  static void closeWindow(UpdateRun& run, unsigned long window) {
+    e2e::waitForPaint(run, window);
     run.display().requestClose(window);
     const auto status = run.program().waitFor(30s);
     ASSERT_TRUE(status.has_value()) << "the window did not close" << run.shownWindows();
@@ -136,32 +141,28 @@ TEST_F(RealServersTest, FirstUpdateFillsTheProxysCacheAndTheNextGetsTheReplacedF
   EXPECT_EQ(countHaving(next, "_HIT/"), 0u);
 }
 
-TEST_F(RealServersTest, SignInAsksAgainAfterAWrongPairAndCancelEndsTheUpdate) {
+TEST_F(RealServersTest, SignInCancelledEndsThePassAndAWrongPairIsAskedAgain) {
   ProxyOptions signingIn;
   signingIn.basicSignIn = true;
   RealServers servers(E2E_RELEASE_DIR, signingIn);
-  {
-    UpdateRun run("sign-in", s_wine.get(), servers.proxyPort());
-    ASSERT_NE(start(run), 0u);
-    signIn(run, kUser, "wrong", "wrong-pair");
-    signIn(run, kUser, kPassword, "right-pair");
-    // Asked once for the whole run: the next boxes are the completion's.
-    finish(run, servers);
-    e2e::expectTree(expectedTree(servers), run);
-  }
-  const size_t fetched = countHaving(servers.proxyLog(), "/200 ");
-  EXPECT_EQ(fetched, requestCount()) << servers.logs();
-  {
-    UpdateRun run("sign-in-cancelled", s_wine.get(), servers.proxyPort());
-    const unsigned long window = start(run);
-    ASSERT_NE(window, 0u);
-    const unsigned long box = run.waitForTitle(kSignInTitle, 60s);
-    ASSERT_NE(box, 0u) << "no sign-in box" << run.shownWindows();
-    run.display().key(box, "Escape");
-    closeErrorAndWindow(run, window, "cancelled.png");
-  }
-  // The cancelled run fetched nothing.
-  EXPECT_EQ(countHaving(servers.proxyLog(), "/200 "), fetched);
+  UpdateRun run("sign-in", s_wine.get(), servers.proxyPort());
+  const unsigned long window = start(run);
+  ASSERT_NE(window, 0u);
+  // "キャンセル" at the first box: today's error box, nothing fetched.
+  const unsigned long box = run.waitForTitle(kSignInTitle, 60s);
+  ASSERT_NE(box, 0u) << "no sign-in box" << run.shownWindows();
+  run.display().key(box, "Escape");
+  closeError(run, "cancelled.png");
+  EXPECT_EQ(countHaving(servers.proxyLog(), "/200 "), 0u);
+
+  // Started again: a wrong pair is refused and asked again, the right one signs in for the run.
+  e2e::waitForPaint(run, window);
+  run.clickClient(window, e2e::kStartX, e2e::kStartY);
+  signIn(run, kUser, "wrong", "wrong-pair");
+  signIn(run, kUser, kPassword, "right-pair");
+  finish(run, servers);
+  e2e::expectTree(expectedTree(servers), run);
+  EXPECT_EQ(countHaving(servers.proxyLog(), "/200 "), requestCount()) << servers.logs();
 }
 
 TEST_F(RealServersTest, StrictProxyGetsTheJapaneseNamePercentEncodedOnTheSecondTry) {
@@ -180,34 +181,38 @@ TEST_F(RealServersTest, StrictProxyGetsTheJapaneseNamePercentEncodedOnTheSecondT
 }
 
 TEST_F(RealServersTest, ProxysRefusalsAndFailuresEndThePassWithTheirStatus) {
+  // The publisher's server closes the connection for the first file without an answer.
+  ProxyOptions refusing;
+  refusing.refused = "PictDesk.ex_";
+  refusing.dropped = "PictDesk.ex_";
+  RealServers servers(E2E_RELEASE_DIR, refusing);
+  UpdateRun run("proxy-errors", s_wine.get(), servers.proxyPort());
+  const unsigned long window = start(run);
+  ASSERT_NE(window, 0u);
   struct Row {
     const char* what;
-    const char* refused;  // by the proxy itself
-    const char* dropped;  // by the publisher's server, without an answer
-    bool originDown;
     const char* status;
   } rows[] = {
-      {"refused by the proxy", "PictDesk.ex_", "", false, "TCP_DENIED/403 "},
-      {"no answer from the publisher", "", "PictDesk.ex_", false, "/502 "},
-      {"publisher down", "", "", true, "/503 "},
+      {"refused by the proxy itself", "TCP_DENIED/403 "},
+      {"no answer from the publisher", "/502 "},
+      {"publisher down", "/503 "},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    ProxyOptions options;
-    options.refused = row.refused;
-    options.dropped = row.dropped;
-    RealServers servers(E2E_RELEASE_DIR, options);
-    if (row.originDown) servers.stopOrigin();
-    UpdateRun run("status-" + std::to_string(&row - rows), s_wine.get(), servers.proxyPort());
-    const unsigned long window = start(run);
-    ASSERT_NE(window, 0u);
-    closeErrorAndWindow(run, window, "error.png");
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].what);
+    if (i == 1) servers.restartProxy({});
+    if (i == 2) servers.stopOrigin();
+    if (i > 0) {
+      e2e::waitForPaint(run, window);
+      run.clickClient(window, e2e::kStartX, e2e::kStartY);
+    }
+    closeError(run, "error-" + std::to_string(i + 1) + ".png");
     // The first file failed with the proxy's answer; no later file was asked for.
     const auto log = servers.proxyLog();
-    ASSERT_EQ(log.size(), 1u) << ::testing::PrintToString(log);
-    EXPECT_NE(log[0].find(row.status), std::string::npos) << log[0];
-    EXPECT_NE(log[0].find("/brevan/v128/PictDesk.ex_"), std::string::npos) << log[0];
+    ASSERT_EQ(log.size(), i + 1) << ::testing::PrintToString(log);
+    EXPECT_NE(log[i].find(rows[i].status), std::string::npos) << log[i];
+    EXPECT_NE(log[i].find("/brevan/v128/PictDesk.ex_"), std::string::npos) << log[i];
   }
+  closeWindow(run, window);
 }
 
 }  // namespace
