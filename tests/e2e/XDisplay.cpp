@@ -152,10 +152,22 @@ void XDisplay::type(unsigned long window, const std::string& text) {
 }
 
 void XDisplay::click(int x, int y) {
-  if (!run(
-          {"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"})) {
-    throw std::runtime_error("xdotool click failed");
+  // xdotool's --sync waits for a motion that never comes when the pointer is already there (a
+  // second click on the same button), until its own time-out.
+  Display* d = dpy(m_display);
+  Window root = 0, child = 0;
+  int rootX = -1, rootY = -1, winX = 0, winY = 0;
+  unsigned int mask = 0;
+  const bool there =
+      XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rootX, &rootY, &winX, &winY, &mask) &&
+      rootX == x && rootY == y;
+  std::vector<std::string> argv{"xdotool", "mousemove"};
+  if (!there) argv.push_back("--sync");
+  for (const std::string& part :
+       {std::to_string(x), std::to_string(y), std::string("click"), std::string("1")}) {
+    argv.push_back(part);
   }
+  if (!run(argv)) throw std::runtime_error("xdotool click failed");
 }
 
 void XDisplay::requestClose(unsigned long window) {
