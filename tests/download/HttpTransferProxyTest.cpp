@@ -1,6 +1,5 @@
 // The libcurl component behind a proxy: sign-in, the strict proxy's retry, cache revalidation.
-#include <deque>
-
+#include "tests/doubles/SignInScript.h"
 #include "tests/download/HttpTransferFixture.h"
 #include "tools/update-mirror/MirrorFault.h"
 
@@ -9,30 +8,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-
-// Answers the sign-in from a script and records what was asked and kept.
-class SignInScript : public platform::ProxySignIn {
- public:
-  std::optional<platform::ProxyCredentials> rememberedCredentials(const std::string&,
-                                                                  int) override {
-    return kept;
-  }
-  std::optional<platform::ProxyCredentials> askCredentials(const std::string& host,
-                                                           int port) override {
-    asked.push_back(host + ":" + std::to_string(port));
-    if (answers.empty()) return std::nullopt;
-    auto a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  void acceptedCredentials(const std::string&, int,
-                           const platform::ProxyCredentials& pair) override {
-    kept = pair;
-  }
-  std::deque<std::optional<platform::ProxyCredentials>> answers;
-  std::vector<std::string> asked;
-  std::optional<platform::ProxyCredentials> kept;
-};
 
 class HttpProxyTest : public HttpTransferTest {
  protected:
@@ -53,8 +28,6 @@ class HttpProxyTest : public HttpTransferTest {
   }
   SignInScript m_signIn;
 };
-
-platform::ProxyCredentials pair(const char* user, const char* password) { return {user, password}; }
 
 TEST_F(HttpProxyTest, SignInAsksUntilThePairIsTakenAtMostThreeTimes) {
   struct Row {
