@@ -140,6 +140,7 @@ std::vector<uint32_t> UpdateRun::clientPixels(unsigned long window, const Rect& 
 }
 
 std::vector<std::string> UpdateRun::requests() {
+  if (!m_mirror) return {};
   std::vector<std::string> targets = m_mirror->requestLog();
   if (!m_wine) return targets;
   for (std::string& target : targets) {
@@ -152,6 +153,7 @@ std::vector<std::string> UpdateRun::requests() {
 }
 
 bool UpdateRun::waitForRequest(const std::string& name, std::chrono::milliseconds limit) {
+  if (!m_mirror) return false;
   const std::string wanted = "/" + sample::toCp932(name);
   const auto end = std::chrono::steady_clock::now() + limit;
   do {

@@ -63,11 +63,12 @@ class UpdateRun {
   void shot(const std::string& file, unsigned long window);
   // The screen pixels of a client-area rectangle of the window.
   std::vector<uint32_t> clientPixels(unsigned long window, const Rect& client);
-  // The request targets the mirror has received, in order. WinINet writes the default port
-  // into an absolute-form target ("host:80/"); the Windows program's targets are given without
-  // it, so that both programs' targets compare alike.
+  // The request targets the mirror has received, in order (none for a run without a mirror).
+  // WinINet writes the default port into an absolute-form target ("host:80/"); the Windows
+  // program's targets are given without it, so that both programs' targets compare alike.
   std::vector<std::string> requests();
-  // Waits until the mirror has received a request for the name; false after `limit`.
+  // Waits until the mirror has received a request for the name; false after `limit` (at once
+  // without a mirror).
   bool waitForRequest(const std::string& name, std::chrono::milliseconds limit);
   // "; shown: 【Brevan】…, 情報" for failure messages.
   std::string shownWindows();

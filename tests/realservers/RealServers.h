@@ -4,7 +4,6 @@
 // logs and pid file in a folder of its own, and is stopped by its pid.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
