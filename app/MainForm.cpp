@@ -4,7 +4,7 @@
 #include "app/Dialogs.h"
 
 TMainForm::TMainForm(platform::View& view, platform::Services& services, LhaBinding* lha)
-    : m_view(view), m_services(services), m_lha(lha) {
+    : m_view(view), m_services(services), m_lha(lha), m_proxySignIn(view) {
   if (m_services.makeHttp) {
     ipwHTTP = m_services.makeHttp();
     ipwHTTP2 = m_services.makeHttp();
@@ -12,6 +12,9 @@ TMainForm::TMainForm(platform::View& view, platform::Services& services, LhaBind
     // Both download components report to the same handlers; the third has none.
     ipwHTTP->setEvents(this);
     ipwHTTP2->setEvents(this);
+    // A proxy's sign-in is asked once and serves both passes.
+    ipwHTTP->setSignIn(&m_proxySignIn);
+    ipwHTTP2->setSignIn(&m_proxySignIn);
   }
   m_view.setEvents(this);
   FormCreate();
@@ -21,6 +24,8 @@ TMainForm::~TMainForm() {
   m_view.setEvents(nullptr);
   if (ipwHTTP) ipwHTTP->setEvents(nullptr);
   if (ipwHTTP2) ipwHTTP2->setEvents(nullptr);
+  if (ipwHTTP) ipwHTTP->setSignIn(nullptr);
+  if (ipwHTTP2) ipwHTTP2->setSignIn(nullptr);
 }
 
 void TMainForm::showException(const std::exception& e) { app::showError(m_view, e.what()); }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "download/ProxySignInBoxes.h"
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"
 #include "platform/View.h"
@@ -156,6 +157,8 @@ class TMainForm : public platform::ViewEvents, public platform::HttpTransferEven
   platform::Services& m_services;
   // The archive library binding, null when none was loaded; handed in.
   LhaBinding* m_lha;
+  // The proxy sign-in both download components ask; the accepted pair lives here for the run.
+  download::ProxySignInBoxes m_proxySignIn;
   // Set by FormCreate when no installation was found.
   bool m_terminated = false;
   // Set by FormClose; a running sequence stops using the run state.

@@ -6,9 +6,23 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ProxySignIn.h"
+
 namespace platform {
 
 class HttpTransfer;
+
+// Judges a body before it counts as fetched: sees each piece as it arrives, then has the last
+// word once the body is complete and every transfer check has passed.
+class BodyJudge {
+ public:
+  virtual ~BodyJudge() = default;
+  // A new body of `url` (UTF-8) begins; also when a fetch tries again.
+  virtual void beginBody(const std::string& url) = 0;
+  virtual void bodyPiece(std::string_view bytes) = 0;
+  // Throws EipwHTTP to refuse the body: the fetch then fails with that error and leaves no file.
+  virtual void judgeBody(int64_t size) = 0;
+};
 
 // Events, raised on the calling thread during FetchURL, in this order: OnHeader per response
 // header, OnStartTransfer, OnTransfer per received piece (running total of body bytes),
@@ -41,6 +55,10 @@ class HttpTransfer {
  public:
   virtual ~HttpTransfer() = default;
   virtual void setEvents(HttpTransferEvents* events) = 0;
+  // Asked for a user name and password when the proxy answers 407; null: no sign-in.
+  virtual void setSignIn(ProxySignIn* signIn) = 0;
+  // Judges each finished body before it counts; null: every complete body counts.
+  virtual void setBodyJudge(BodyJudge* judge) = 0;
   // Back to idle, no request pending.
   virtual void ResetTransfer() = 0;
   // Proxy host; empty means a direct connection.

@@ -1,6 +1,7 @@
 // What the update window's logic sees of its window: controls, dialogs and events.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/MessagePump.h"
@@ -25,6 +26,8 @@ enum class MessageKind { Plain, Information, Confirmation, Error };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 enum class CursorShape { Default, HourGlass };
+// Plain shows what is typed; Password shows a dot for each character.
+enum class InputMode { Plain, Password };
 
 // The handlers the window calls on user actions. Implemented by the update window's logic.
 class ViewEvents {
@@ -73,9 +76,15 @@ class View : public MessagePump {
   // Modal message box; the answer is the button pressed (Cancel when closed otherwise).
   virtual MessageAnswer messageBox(MessageKind kind, const std::string& title,
                                    const std::string& text, MessageButtons buttons) = 0;
-  // Modal input box with "OK" and "キャンセル"; "キャンセル" gives back the pre-filled text.
-  virtual std::string inputBox(const std::string& title, const std::string& prompt,
-                               const std::string& value) = 0;
+  // Modal input box with "OK" and "キャンセル", pre-filled with value: the typed text after
+  // "OK", nullopt after "キャンセル" or when the box is closed otherwise.
+  virtual std::optional<std::string> askInput(const std::string& title, const std::string& prompt,
+                                              const std::string& value, InputMode mode) = 0;
+  // The plain input box of the settings menu: "キャンセル" gives back the pre-filled text.
+  std::string inputBox(const std::string& title, const std::string& prompt,
+                       const std::string& value) {
+    return askInput(title, prompt, value, InputMode::Plain).value_or(value);
+  }
 
   // Shows the window (centred) and activates it.
   virtual void show() = 0;

@@ -17,6 +17,9 @@ packages=(
   binutils-mingw-w64-i686 wine64 wine fonts-wine dpkg-dev
   # The format check of the test command.
   clang-format
+  # The real servers of the realservers suite: the proxy the users sit behind (its
+  # basic_ncsa_auth for the sign-in) and the publisher's web server; htpasswd writes the users.
+  squid nginx apache2-utils
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -32,6 +35,17 @@ if ((${#missing[@]})); then
   if grep -q '^Inst wine32' <<<"$plan"; then
     echo "Refusing: these packages would bring in wine32, which this machine cannot run." >&2
     exit 1
+  fi
+  # The suites start their own Squid and nginx on free ports, as the current user; the system
+  # instances the packages would start on install (ports 3128 and 80) are not wanted. A
+  # policy-rc.d that refuses every start keeps invoke-rc.d and deb-systemd-invoke from starting
+  # any of them; one the machine already has (container images ship one) stays as it is.
+  policy=/usr/sbin/policy-rc.d
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\n# Written by Brevan scripts/deps.sh while it installs.\nexit 101\n' |
+      "${sudo_cmd[@]}" tee "$policy" >/dev/null
+    "${sudo_cmd[@]}" chmod 755 "$policy"
+    trap '"${sudo_cmd[@]}" rm -f "$policy"' EXIT
   fi
   "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi

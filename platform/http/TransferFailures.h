@@ -19,7 +19,9 @@ inline constexpr int kErrorLocalFile = kEngineErrorBase + 23;
 inline constexpr int kErrorTimedOut = kEngineErrorBase + 28;
 inline constexpr int kErrorTransferAborted = kEngineErrorBase + 42;
 inline constexpr int kErrorBadProxyPort = kEngineErrorBase + 43;
+inline constexpr int kErrorNoReply = kEngineErrorBase + 52;
 inline constexpr int kErrorConnectionReset = kEngineErrorBase + 56;
+inline constexpr int kErrorTooLarge = kEngineErrorBase + 63;
 inline constexpr int kErrorTransferBusy = kEngineErrorBase + 93;
 
 // A reason phrase fit to show: the server's own when it is short printable ASCII, otherwise the

@@ -1,11 +1,11 @@
-// The HTTP transfer component on libcurl's multi interface, run on the window's thread.
+// The HTTP transfer component on libcurl: the engine, the body file and the request's options.
 #include "platform/posix/HttpTransfer_curl.h"
 
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <exception>
 
+#include "platform/posix/BodyFile_posix.h"
 #include "platform/posix/HttpTransferState_curl.h"
 
 namespace platform::posix {
@@ -33,6 +33,38 @@ std::string originTarget(const std::string& url) {
   return target;
 }
 
+long authMask(http::AuthScheme scheme) {
+  switch (scheme) {
+    case http::AuthScheme::kBasic:
+      return static_cast<long>(CURLAUTH_BASIC);
+    case http::AuthScheme::kDigest:
+      return static_cast<long>(CURLAUTH_DIGEST);
+    case http::AuthScheme::kNtlm:
+      return static_cast<long>(CURLAUTH_NTLM);
+    case http::AuthScheme::kNegotiate:
+      return static_cast<long>(CURLAUTH_NEGOTIATE);
+  }
+  return static_cast<long>(CURLAUTH_BASIC);
+}
+
+// The body file of the machine folder, as the contract keeps it.
+class MachineBody final : public http::BodyStore {
+ public:
+  explicit MachineBody(const MachineFolder& machine) : m_machine(machine) {}
+  Status open(const std::string& localFile) override {
+    const auto native = m_machine.nativePath(localFile);
+    return native ? m_file.open(*native) : Status::failure(kErrorPathNotFound);
+  }
+  Status write(const char* data, size_t size) override { return m_file.write(data, size); }
+  Status commit() override { return m_file.commit(); }
+  void discard() override { m_file.discard(); }
+  void keep() override { m_file.keep(); }
+
+ private:
+  const MachineFolder& m_machine;
+  BodyFile m_file;
+};
+
 }  // namespace
 
 bool initHttpEngine() {
@@ -47,186 +79,84 @@ void cleanupHttpEngine() {
 
 CurlHttpTransfer::CurlHttpTransfer(const MachineFolder& machine, TextCodec& codec,
                                    MessagePump& pump, LastError& lastError)
-    : m_machine(machine),
-      m_codec(codec),
-      m_pump(pump),
-      m_lastError(lastError),
+    : TransferContract(codec, pump, lastError),
+      m_machine(machine),
       m_engine(std::make_unique<Engine>()) {}
 
-CurlHttpTransfer::~CurlHttpTransfer() = default;
+CurlHttpTransfer::~CurlHttpTransfer() { stopRequest(); }
 
-void CurlHttpTransfer::ResetTransfer() {
-  if (m_active) m_abortRequested = true;
+std::unique_ptr<http::BodyStore> CurlHttpTransfer::makeBody() {
+  return std::make_unique<MachineBody>(m_machine);
 }
 
-void CurlHttpTransfer::AbortTransfer() {
-  if (m_active) m_abortRequested = true;
+std::vector<http::AuthScheme> CurlHttpTransfer::signInSchemes() const {
+  // Negotiate last: it answers with a Kerberos ticket, not with what the user types.
+  std::vector<http::AuthScheme> schemes;
+  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+  if (info->features & CURL_VERSION_NTLM) schemes.push_back(http::AuthScheme::kNtlm);
+  schemes.push_back(http::AuthScheme::kDigest);
+  schemes.push_back(http::AuthScheme::kBasic);
+  if (info->features & CURL_VERSION_SPNEGO) schemes.push_back(http::AuthScheme::kNegotiate);
+  return schemes;
 }
 
-void CurlHttpTransfer::setTimeouts(std::chrono::milliseconds connect,
-                                   std::chrono::milliseconds stall) {
-  m_connectTimeout = connect;
-  m_stallTimeout = stall;
-}
-
-void CurlHttpTransfer::setPollInterval(std::chrono::milliseconds interval) {
-  m_pollInterval = std::max(interval, std::chrono::milliseconds(1));
-}
-
-void CurlHttpTransfer::FetchURL(const std::string& url) {
-  const std::string target = requestTarget(url);
-  Fetch f;
-  openBody(f);
-  setOptions(f, target);
-
-  m_active = true;
-  m_abortRequested = false;
-  struct Running {
-    CurlHttpTransfer& self;
-    ~Running() {
-      curl_multi_remove_handle(self.m_engine->multi, self.m_engine->easy);
-      // The handle must not point at this fetch's state once it is gone.
-      curl_easy_reset(self.m_engine->easy);
-      self.m_active = false;
-    }
-  } running{*this};
-  if (curl_multi_add_handle(m_engine->multi, m_engine->easy) != CURLM_OK) {
-    fail(f, kEngineErrorBase + CURLE_FAILED_INIT, "The HTTP engine could not start");
-  }
-  runLoop(f);
-  curl_multi_remove_handle(m_engine->multi, m_engine->easy);
-
-  checkOutcome(f);
-  finish(f);
-}
-
-std::string CurlHttpTransfer::requestTarget(const std::string& url) {
-  if (m_active) throw EipwHTTP(kErrorTransferBusy, "A transfer is already in progress");
+void CurlHttpTransfer::startRequest(const http::WireRequest& request) {
   if (!m_engine->multi || !m_engine->easy) {
     throw EipwHTTP(kEngineErrorBase + CURLE_FAILED_INIT, "The HTTP engine could not start");
   }
-  if (m_proxyPort < 0 || m_proxyPort > 65535) {
-    throw EipwHTTP(kEngineErrorBase + CURLE_BAD_FUNCTION_ARGUMENT,
-                   "Invalid proxy port " + std::to_string(m_proxyPort));
+  m_wire = std::make_unique<Wire>();
+  setOptions(request);
+  if (curl_multi_add_handle(m_engine->multi, m_engine->easy) != CURLM_OK) {
+    curl_easy_reset(m_engine->easy);
+    m_wire.reset();
+    throw EipwHTTP(kEngineErrorBase + CURLE_FAILED_INIT, "The HTTP engine could not start");
   }
-  // Names are sent in the program's code page; a character it lacks would turn into '?', which
-  // starts a query and would ask for another file.
-  std::string target = m_codec.toCp932(url);
-  if (std::count(target.begin(), target.end(), '?') != std::count(url.begin(), url.end(), '?')) {
-    throw EipwHTTP(kEngineErrorBase + CURLE_URL_MALFORMAT,
-                   "The URL has characters outside code page 932");
-  }
-  return target;
+  m_wire->added = true;
 }
 
-void CurlHttpTransfer::openBody(Fetch& f) {
-  // An empty LocalFile leaves the body to the OnTransfer events.
-  if (m_localFile.empty()) return;
-  const auto native = m_machine.nativePath(m_localFile);
-  const Status st = native ? f.body.open(*native) : Status::failure(kErrorPathNotFound);
-  if (!st.ok()) {
-    m_lastError.set(st.error);
-    throw EipwHTTP(kErrorLocalFile,
-                   "Cannot write the local file (error " + std::to_string(st.error) + ")");
-  }
-  f.storeBody = true;
-}
-
-void CurlHttpTransfer::setOptions(Fetch& f, const std::string& target) {
+void CurlHttpTransfer::setOptions(const http::WireRequest& r) {
   CURL* easy = m_engine->easy;
+  Wire& w = *m_wire;
   curl_easy_reset(easy);
-  curl_easy_setopt(easy, CURLOPT_URL, target.c_str());
+  curl_easy_setopt(easy, CURLOPT_URL, r.url.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_USERAGENT, "Brevan-Update/2.5");
+  // A proxy's cache must never hand out a file the publisher has replaced.
+  w.fields = curl_slist_append(w.fields, "Cache-Control: no-cache");
+  w.fields = curl_slist_append(w.fields, "Pragma: no-cache");
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, w.fields);
   // Larger reads than the default give fewer rounds of the loop; libcurl reads up to 100 of
   // them per round, so one round still holds a few megabytes at most.
   curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 32768L);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeout.count()));
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(r.connectTimeout.count()));
   // An empty proxy must also override http_proxy and friends from the environment; a set one
-  // is used for every host, whatever no_proxy says. libcurl copies the texts it is given.
-  const std::string proxy = proxyHostOption(m_proxyHost);
+  // is used for every host, whatever no_proxy says.
+  w.proxy = proxyHostOption(r.proxyHost);
   // libcurl percent-encodes bytes above 0x7F in the path of a direct request (not in a proxy's
   // absolute target); the server expects the CP932 name as it stands.
-  const std::string origin = originTarget(target);
-  if (proxy.empty()) curl_easy_setopt(easy, CURLOPT_REQUEST_TARGET, origin.c_str());
-  curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
+  w.origin = originTarget(r.url);
+  if (w.proxy.empty()) curl_easy_setopt(easy, CURLOPT_REQUEST_TARGET, w.origin.c_str());
+  curl_easy_setopt(easy, CURLOPT_PROXY, w.proxy.c_str());
   curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
   curl_easy_setopt(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
   // A tunnel's "200 Connection established" must not pass for the response's head.
   curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-  curl_easy_setopt(easy, CURLOPT_PROXYPORT, static_cast<long>(m_proxyPort == 0 ? 80 : m_proxyPort));
-  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Fetch::onHeader);
-  curl_easy_setopt(easy, CURLOPT_HEADERDATA, &f);
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Fetch::onBody);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &f);
-  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, f.errorBuffer);
-}
-
-void CurlHttpTransfer::checkOutcome(Fetch& f) {
-  if (f.handlerError) {
-    try {
-      std::rethrow_exception(f.handlerError);
-    } catch (const std::exception& e) {
-      fail(f, kErrorTransferAborted, e.what());
-    } catch (...) {
-      f.body.discard();
-      throw;
-    }
+  curl_easy_setopt(easy, CURLOPT_PROXYPORT, static_cast<long>(r.proxyPort));
+  if (r.scheme) {
+    // libcurl copies the texts; it answers the scheme's challenges itself within the request.
+    curl_easy_setopt(easy, CURLOPT_PROXYAUTH, authMask(*r.scheme));
+    curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, r.user.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, r.password.c_str());
   }
-  if (m_abortRequested) fail(f, kErrorTransferAborted, "Transfer aborted");
-  if (f.stalled) {
-    fail(f, kErrorTimedOut,
-         "No data received for " + std::to_string(m_stallTimeout.count()) + " ms");
-  }
-  if (!f.writeStatus.ok()) {
-    m_lastError.set(f.writeStatus.error);
-    fail(f, kErrorLocalFile,
-         "Cannot write the local file (error " + std::to_string(f.writeStatus.error) + ")");
-  }
-  if (f.head.complete() && !isSuccessStatus(f.head.status())) {
-    fail(f, f.head.status(), reasonText(f.head.status(), f.head.reason()));
-  }
-  if (f.result != CURLE_OK) {
-    fail(f, kEngineErrorBase + f.result,
-         f.errorBuffer[0] ? std::string(f.errorBuffer) : curl_easy_strerror(f.result));
-  }
-  curl_off_t announced = -1;
-  curl_easy_getinfo(m_engine->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-  if (announced >= 0 && announced != f.received) {
-    fail(f, kErrorShortBody,
-         "Transferred a partial file: " + std::to_string(f.received) + " of " +
-             std::to_string(announced) + " bytes");
-  }
-}
-
-void CurlHttpTransfer::finish(Fetch& f) {
-  if (f.storeBody) {
-    const Status st = f.body.commit();
-    if (!st.ok()) {
-      m_lastError.set(st.error);
-      fail(f, kErrorLocalFile,
-           "Cannot write the local file (error " + std::to_string(st.error) + ")");
-    }
-  }
-  auto raise = [&](auto&& call) {
-    try {
-      if (m_events) call(*m_events);
-    } catch (const std::exception& e) {
-      f.ended = true;
-      fail(f, kErrorTransferAborted, e.what());
-    }
-  };
-  // An empty body still reports its total, so the caller sees it arrive complete.
-  if (!f.pieceRaised) {
-    raise([&](HttpTransferEvents& ev) { ev.OnTransfer(*this, 0, 0, std::string_view()); });
-  }
-  f.ended = true;
-  raise([&](HttpTransferEvents& ev) { ev.OnEndTransfer(*this, 0); });
-  f.body.keep();
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Wire::onHeader);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, &w);
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Wire::onBody);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &w);
+  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, w.errorBuffer);
 }
 
 }  // namespace platform::posix

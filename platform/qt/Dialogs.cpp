@@ -2,6 +2,7 @@
 #include "platform/qt/Dialogs.h"
 
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -65,16 +66,18 @@ MessageAnswer showMessageBox(QWidget* parent, const BoxButtonsDesign& texts, Mes
   return MessageAnswer::Cancel;
 }
 
-std::string showInputBox(QWidget* parent, const BoxButtonsDesign& texts, const std::string& title,
-                         const std::string& prompt, const std::string& value) {
+std::optional<std::string> showInputBox(QWidget* parent, const BoxButtonsDesign& texts,
+                                        const std::string& title, const std::string& prompt,
+                                        const std::string& value, bool password) {
   QInputDialog box(parent);
   box.setInputMode(QInputDialog::TextInput);
+  box.setTextEchoMode(password ? QLineEdit::Password : QLineEdit::Normal);
   box.setWindowTitle(QString::fromStdString(title));
   box.setLabelText(QString::fromStdString(prompt));
   box.setTextValue(QString::fromStdString(value));
   box.setOkButtonText(QString::fromUtf8(texts.ok));
   box.setCancelButtonText(QString::fromUtf8(texts.cancel));
-  if (box.exec() != QDialog::Accepted) return value;
+  if (box.exec() != QDialog::Accepted) return std::nullopt;
   return box.textValue().toStdString();
 }
 

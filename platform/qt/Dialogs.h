@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 
 #include "platform/View.h"
@@ -22,9 +23,11 @@ MessageAnswer showMessageBox(QWidget* parent, const BoxButtonsDesign& texts, Mes
                              const std::string& title, const std::string& text,
                              MessageButtons buttons);
 
-// Shows a modal box with one line of text pre-filled with `value`; gives back the edited text
-// after its OK button, `value` after its cancel button, Escape or closing.
-std::string showInputBox(QWidget* parent, const BoxButtonsDesign& texts, const std::string& title,
-                         const std::string& prompt, const std::string& value);
+// Shows a modal box with one line of text pre-filled with `value` (typed as dots when `password`);
+// gives back the edited text after its OK button, nullopt after its cancel button, Escape or
+// closing.
+std::optional<std::string> showInputBox(QWidget* parent, const BoxButtonsDesign& texts,
+                                        const std::string& title, const std::string& prompt,
+                                        const std::string& value, bool password);
 
 }  // namespace platform::qt

@@ -103,10 +103,11 @@ MessageAnswer QtView::messageBox(MessageKind kind, const std::string& title,
   return answer;
 }
 
-std::string QtView::inputBox(const std::string& title, const std::string& prompt,
-                             const std::string& value) {
-  std::string result =
-      showInputBox(m_window.get(), m_window->design().boxButtons, title, prompt, value);
+std::optional<std::string> QtView::askInput(const std::string& title, const std::string& prompt,
+                                            const std::string& value, platform::InputMode mode) {
+  std::optional<std::string> result =
+      showInputBox(m_window.get(), m_window->design().boxButtons, title, prompt, value,
+                   mode == platform::InputMode::Password);
   giveBackActivation();
   return result;
 }

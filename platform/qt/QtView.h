@@ -52,8 +52,8 @@ class QtView : public View {
 
   MessageAnswer messageBox(MessageKind kind, const std::string& title, const std::string& text,
                            MessageButtons buttons) override;
-  std::string inputBox(const std::string& title, const std::string& prompt,
-                       const std::string& value) override;
+  std::optional<std::string> askInput(const std::string& title, const std::string& prompt,
+                                      const std::string& value, platform::InputMode mode) override;
 
   void show() override;
   // Returns at once (code 0) when terminate() came first or the window has already closed.

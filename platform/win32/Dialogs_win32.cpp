@@ -143,9 +143,9 @@ MessageAnswer showMessageBox(HWND owner, HFONT font, const BoxButtonsDesign& but
   }
 }
 
-std::string showInputBox(HWND owner, HFONT font, const BoxButtonsDesign& buttons,
-                         const std::string& title, const std::string& prompt,
-                         const std::string& value) {
+std::optional<std::string> showInputBox(HWND owner, HFONT font, const BoxButtonsDesign& buttons,
+                                        const std::string& title, const std::string& prompt,
+                                        const std::string& value, bool password) {
   constexpr int kEditId = 100;
   const std::wstring promptText = boxText(prompt);
   const SIZE promptSize = measure(font, promptText, screenWidth() - 2 * kMargin - 16);
@@ -158,7 +158,8 @@ std::string showInputBox(HWND owner, HFONT font, const BoxButtonsDesign& buttons
   BoxWindow box(owner, font, widen(title), width, buttonsTop + kButtonHeight + kMargin);
   box.addControl(L"STATIC", promptText, SS_LEFT | SS_NOPREFIX,
                  RECT{kMargin, kMargin, kMargin + promptSize.cx, kMargin + promptSize.cy}, -1);
-  HWND edit = box.addControl(L"EDIT", widen(value), ES_AUTOHSCROLL | WS_TABSTOP,
+  const DWORD editStyle = ES_AUTOHSCROLL | WS_TABSTOP | (password ? ES_PASSWORD : 0);
+  HWND edit = box.addControl(L"EDIT", widen(value), editStyle,
                              RECT{kMargin, editTop, width - kMargin, editTop + editHeight}, kEditId,
                              WS_EX_CLIENTEDGE);
   ::SendMessageW(edit, EM_SETSEL, 0, -1);
@@ -166,7 +167,7 @@ std::string showInputBox(HWND owner, HFONT font, const BoxButtonsDesign& buttons
              buttonsTop);
   box.setKeys(IDOK, IDCANCEL);
 
-  if (box.run(edit) != IDOK) return value;
+  if (box.run(edit) != IDOK) return std::nullopt;
   return windowText(edit);
 }
 

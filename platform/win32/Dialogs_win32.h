@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/View.h"
@@ -20,10 +21,11 @@ MessageAnswer showMessageBox(HWND owner, HFONT font, const BoxButtonsDesign& but
                              MessageKind kind, const std::string& title, const std::string& text,
                              MessageButtons which);
 
-// Shows a modal box with `prompt` over one edit line pre-filled with `value`; gives back the
-// edited text after "OK" or Enter, `value` after "キャンセル", Escape, the close box or a quit.
-std::string showInputBox(HWND owner, HFONT font, const BoxButtonsDesign& buttons,
-                         const std::string& title, const std::string& prompt,
-                         const std::string& value);
+// Shows a modal box with `prompt` over one edit line pre-filled with `value` (dots for each
+// character when `password`); gives back the edited text after "OK" or Enter, nullopt after
+// "キャンセル", Escape, the close box or a quit.
+std::optional<std::string> showInputBox(HWND owner, HFONT font, const BoxButtonsDesign& buttons,
+                                        const std::string& title, const std::string& prompt,
+                                        const std::string& value, bool password);
 
 }  // namespace platform::win32

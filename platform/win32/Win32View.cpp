@@ -104,10 +104,10 @@ MessageAnswer Win32View::messageBox(MessageKind kind, const std::string& title,
                         kind, title, text, buttons);
 }
 
-std::string Win32View::inputBox(const std::string& title, const std::string& prompt,
-                                const std::string& value) {
+std::optional<std::string> Win32View::askInput(const std::string& title, const std::string& prompt,
+                                               const std::string& value, platform::InputMode mode) {
   return showInputBox(boxOwner(*m_window), m_window->formFont(), m_window->design().boxButtons,
-                      title, prompt, value);
+                      title, prompt, value, mode == platform::InputMode::Password);
 }
 
 void Win32View::show() {

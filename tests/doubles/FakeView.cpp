@@ -83,10 +83,10 @@ platform::MessageAnswer FakeView::messageBox(platform::MessageKind kind, const s
                                                     : platform::MessageAnswer::Ok;
 }
 
-std::string FakeView::inputBox(const std::string& title, const std::string& prompt,
-                               const std::string& value) {
-  inputs.push_back({title, prompt, value});
-  if (inputAnswers.empty()) return value;
+std::optional<std::string> FakeView::askInput(const std::string& title, const std::string& prompt,
+                                              const std::string& value, platform::InputMode mode) {
+  inputs.push_back({title, prompt, value, mode});
+  if (inputAnswers.empty()) return std::nullopt;
   auto a = inputAnswers.front();
   inputAnswers.pop_front();
   return a;

@@ -22,6 +22,7 @@ struct ShownInput {
   std::string title;
   std::string prompt;
   std::string value;
+  platform::InputMode mode = platform::InputMode::Plain;
 };
 
 class FakeView : public platform::View {
@@ -29,9 +30,9 @@ class FakeView : public platform::View {
   FakeView();
 
   // Scripted answers, taken in order; with none queued a box answers Ok (or Yes for YesNo)
-  // and an input box answers with its pre-filled text (as "キャンセル" does).
+  // and an input box answers "キャンセル" (nullopt; the settings menu then keeps its value).
   std::deque<platform::MessageAnswer> messageAnswers;
-  std::deque<std::string> inputAnswers;
+  std::deque<std::optional<std::string>> inputAnswers;
   // Called inside messageBox before it answers, so a test can act while a box is open.
   std::function<void(const ShownMessage&)> onMessage;
   // Called on every processMessages, so a test can click while work goes on.
@@ -83,8 +84,8 @@ class FakeView : public platform::View {
   platform::MessageAnswer messageBox(platform::MessageKind kind, const std::string& title,
                                      const std::string& text,
                                      platform::MessageButtons buttons) override;
-  std::string inputBox(const std::string& title, const std::string& prompt,
-                       const std::string& value) override;
+  std::optional<std::string> askInput(const std::string& title, const std::string& prompt,
+                                      const std::string& value, platform::InputMode mode) override;
   void show() override { shown = true; }
   int runMessageLoop() override { return 0; }
   void postClose() override { closePosted = true; }

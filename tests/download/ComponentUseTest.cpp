@@ -21,6 +21,8 @@ class ErrorEventTransfer : public platform::HttpTransfer {
     m_events = events;
     m_inner->setEvents(events);
   }
+  void setSignIn(platform::ProxySignIn* signIn) override { m_inner->setSignIn(signIn); }
+  void setBodyJudge(platform::BodyJudge* judge) override { m_inner->setBodyJudge(judge); }
   void ResetTransfer() override { m_inner->ResetTransfer(); }
   void ProxyServer(const std::string& host) override { m_inner->ProxyServer(host); }
   void ProxyPort(int port) override { m_inner->ProxyPort(port); }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/e2e/RunSteps.h"
 #include "tests/e2e/UpdateRun.h"
 #include "tools/sample-release/SampleMachine.h"
 #include "tools/sample-release/Tree.h"
@@ -19,8 +20,6 @@ using namespace std::chrono_literals;
 
 // Client-area rectangles of the update window.
 constexpr Rect kProgressBar{8, 217, 489, 16};
-// The start button "アップデート開始", and the cancel button in the same place.
-constexpr int kStartX = 386 + 55, kStartY = 255 + 12;
 
 class UpdateEndToEndTest : public ::testing::Test {
  protected:
@@ -35,14 +34,6 @@ class UpdateEndToEndTest : public ::testing::Test {
 
   // The Windows program runs in one Wine prefix for all runs: making one takes longer than a run.
   static inline std::unique_ptr<WineMachine> s_wine;
-
-  // The installed machine against the expected one, every difference listed.
-  static void expectTree(const sample::Tree& expected, const UpdateRun& run) {
-    const auto differences = sample::compareTrees(expected, run.installedTree());
-    std::string listed;
-    for (size_t i = 0; i < differences.size() && i < 40; ++i) listed += differences[i] + "\n";
-    EXPECT_TRUE(differences.empty()) << differences.size() << " differences:\n" << listed;
-  }
 
   static std::vector<std::string> entriesOf(const std::string& folder) {
     std::vector<std::string> names;
@@ -61,32 +52,6 @@ class UpdateEndToEndTest : public ::testing::Test {
                                          const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
-  }
-
-  // The start-up notice comes before the window; OK lets the window show.
-  static unsigned long passNotice(UpdateRun& run) {
-    const unsigned long notice = run.waitForTitle(kCaption, 60s);
-    EXPECT_NE(notice, 0u) << "no start-up notice" << run.shownWindows();
-    if (notice == 0) return 0;
-    EXPECT_FALSE(run.isUpdateWindow(notice)) << "the window came first";
-    run.shot("1-notice.png", notice);
-    run.display().key(notice, "Return");
-    EXPECT_TRUE(run.waitUntilGone(notice, 10s)) << run.shownWindows();
-    const unsigned long window = run.waitForWindow(30s);
-    EXPECT_NE(window, 0u) << "the window did not show" << run.shownWindows();
-    return window;
-  }
-
-  // Waits until the window's drawing has settled (two equal pictures in a row).
-  static void waitForPaint(UpdateRun& run, unsigned long window) {
-    const Rect client{0, 0, kClientWidth, kClientHeight};
-    auto previous = run.clientPixels(window, client);
-    for (int i = 0; i < 100; ++i) {
-      std::this_thread::sleep_for(100ms);
-      auto now = run.clientPixels(window, client);
-      if (now == previous) return;
-      previous = std::move(now);
-    }
   }
 };
 

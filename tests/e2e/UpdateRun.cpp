@@ -27,7 +27,8 @@ constexpr int kListLeft = 8 + 2, kListTop = 40 + 2, kRowHeight = 13, kColumnWidt
 
 }  // namespace
 
-UpdateRun::UpdateRun(const std::string& name, WineMachine* wine) : m_wine(wine) {
+UpdateRun::UpdateRun(const std::string& name, WineMachine* wine, uint16_t proxyPort)
+    : m_port(proxyPort), m_wine(wine) {
   std::string root = (fs::temp_directory_path() / "brevan-e2e-XXXXXX").string();
   if (::mkdtemp(root.data()) == nullptr) throw std::runtime_error("no scratch folder");
   m_root = root;
@@ -36,9 +37,11 @@ UpdateRun::UpdateRun(const std::string& name, WineMachine* wine) : m_wine(wine) 
   fs::remove_all(m_shots);
   fs::create_directories(m_shots);
 
-  m_mirror = std::make_unique<mirror::UpdateMirror>(
-      mirror::UpdateMirror::Options{E2E_RELEASE_DIR, 0, m_root + "/mirror.log"});
-  m_port = m_mirror->start();
+  if (m_port == 0) {
+    m_mirror = std::make_unique<mirror::UpdateMirror>(
+        mirror::UpdateMirror::Options{E2E_RELEASE_DIR, 0, m_root + "/mirror.log"});
+    m_port = m_mirror->start();
+  }
   sample::writeSampleMachine(m_prefix, "127.0.0.1", m_port);
   if (m_wine) {
     m_wine->install(m_prefix);
@@ -52,7 +55,7 @@ UpdateRun::UpdateRun(const std::string& name, WineMachine* wine) : m_wine(wine) 
 UpdateRun::~UpdateRun() {
   m_program.reset();
   m_ownDisplay.reset();
-  m_mirror->stop();
+  if (m_mirror) m_mirror->stop();
   std::error_code ignored;
   fs::remove_all(m_root, ignored);
 }
@@ -137,6 +140,7 @@ std::vector<uint32_t> UpdateRun::clientPixels(unsigned long window, const Rect& 
 }
 
 std::vector<std::string> UpdateRun::requests() {
+  if (!m_mirror) return {};
   std::vector<std::string> targets = m_mirror->requestLog();
   if (!m_wine) return targets;
   for (std::string& target : targets) {
@@ -149,6 +153,7 @@ std::vector<std::string> UpdateRun::requests() {
 }
 
 bool UpdateRun::waitForRequest(const std::string& name, std::chrono::milliseconds limit) {
+  if (!m_mirror) return false;
   const std::string wanted = "/" + sample::toCp932(name);
   const auto end = std::chrono::steady_clock::now() + limit;
   do {

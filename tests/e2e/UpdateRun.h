@@ -23,11 +23,14 @@ inline const std::string kCaption{app::kMainForm.caption};
 class UpdateRun {
  public:
   // `name` names the run's screenshot folder. With `wine`, the Windows program runs in that
-  // prefix and on its display; else the Linux program on a display of the run's own. Throws
-  // std::runtime_error when a part cannot start.
-  explicit UpdateRun(const std::string& name, WineMachine* wine = nullptr);
+  // prefix and on its display; else the Linux program on a display of the run's own. The
+  // machine's proxy is the run's own update mirror, or the proxy on `proxyPort` of 127.0.0.1
+  // when one is given (then the run has no mirror). Throws std::runtime_error when a part cannot
+  // start.
+  explicit UpdateRun(const std::string& name, WineMachine* wine = nullptr, uint16_t proxyPort = 0);
   ~UpdateRun();
 
+  // Only for a run on its own mirror.
   mirror::UpdateMirror& mirror() { return *m_mirror; }
   XDisplay& display() { return *m_display; }
   // drive C: of the machine the program updates.
@@ -60,11 +63,12 @@ class UpdateRun {
   void shot(const std::string& file, unsigned long window);
   // The screen pixels of a client-area rectangle of the window.
   std::vector<uint32_t> clientPixels(unsigned long window, const Rect& client);
-  // The request targets the mirror has received, in order. WinINet writes the default port
-  // into an absolute-form target ("host:80/"); the Windows program's targets are given without
-  // it, so that both programs' targets compare alike.
+  // The request targets the mirror has received, in order (none for a run without a mirror).
+  // WinINet writes the default port into an absolute-form target ("host:80/"); the Windows
+  // program's targets are given without it, so that both programs' targets compare alike.
   std::vector<std::string> requests();
-  // Waits until the mirror has received a request for the name; false after `limit`.
+  // Waits until the mirror has received a request for the name; false after `limit` (at once
+  // without a mirror).
   bool waitForRequest(const std::string& name, std::chrono::milliseconds limit);
   // "; shown: 【Brevan】…, 情報" for failure messages.
   std::string shownWindows();

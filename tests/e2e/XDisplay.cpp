@@ -143,11 +143,31 @@ void XDisplay::key(unsigned long window, const std::string& keyName) {
   if (!run({"xdotool", "key", keyName})) throw std::runtime_error("xdotool key failed");
 }
 
-void XDisplay::click(int x, int y) {
-  if (!run(
-          {"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"})) {
-    throw std::runtime_error("xdotool click failed");
+void XDisplay::type(unsigned long window, const std::string& text) {
+  XSetInputFocus(dpy(m_display), window, RevertToParent, CurrentTime);
+  XSync(dpy(m_display), False);
+  if (!run({"xdotool", "type", "--delay", "30", "--", text})) {
+    throw std::runtime_error("xdotool type failed");
   }
+}
+
+void XDisplay::click(int x, int y) {
+  // xdotool's --sync waits for a motion that never comes when the pointer is already there (a
+  // second click on the same button), until its own time-out.
+  Display* d = dpy(m_display);
+  Window root = 0, child = 0;
+  int rootX = -1, rootY = -1, winX = 0, winY = 0;
+  unsigned int mask = 0;
+  const bool there =
+      XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rootX, &rootY, &winX, &winY, &mask) &&
+      rootX == x && rootY == y;
+  std::vector<std::string> argv{"xdotool", "mousemove"};
+  if (!there) argv.push_back("--sync");
+  for (const std::string& part :
+       {std::to_string(x), std::to_string(y), std::string("click"), std::string("1")}) {
+    argv.push_back(part);
+  }
+  if (!run(argv)) throw std::runtime_error("xdotool click failed");
 }
 
 void XDisplay::requestClose(unsigned long window) {

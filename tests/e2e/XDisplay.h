@@ -49,6 +49,8 @@ class XDisplay {
 
   // Keyboard focus to the window, then a key press and release ("Return", "space").
   void key(unsigned long window, const std::string& keyName);
+  // Keyboard focus to the window, then the (ASCII) text typed key by key.
+  void type(unsigned long window, const std::string& text);
   // Pointer to the screen position, then a left click.
   void click(int x, int y);
   // What a window manager sends when the user presses the window's close box.

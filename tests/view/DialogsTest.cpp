@@ -171,6 +171,24 @@ TEST_F(DialogsTest, InputBoxGivesTheEditedTextOnOkAndThePrefilledOneOtherwise) {
   }
 }
 
+TEST_F(DialogsTest, PasswordBoxShowsDotsAndTellsCancelFromAnEmptyAnswer) {
+  for (const bool ok : {true, false}) {
+    SCOPED_TRACE(ok ? "OK" : "キャンセル");
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    test::whenBoxOpens(seen, [&](QWidget* box) {
+      QLineEdit* edit = box->findChild<QLineEdit*>();
+      ASSERT_NE(edit, nullptr);
+      echo = edit->echoMode();
+      edit->setText(QString::fromUtf8("秘密"));
+      test::clickButton(box, ok ? QString("OK") : QString::fromUtf8("キャンセル"));
+    });
+    const auto typed = view.askInput("プロキシ認証", "パスワードを入力してください", "",
+                                     platform::InputMode::Password);
+    EXPECT_EQ(echo, QLineEdit::Password);
+    EXPECT_EQ(typed, ok ? std::optional<std::string>("秘密") : std::nullopt);
+  }
+}
+
 TEST_F(DialogsTest, BoxOpenedByTheTickHandlerThenReTickWorks) {
   // The mandatory-standard rule: the handler shows a box, then ticks the item again.
   view.setChecked(1, true);

@@ -112,6 +112,22 @@ TEST_F(DialogsTest, ClosedBoxGivesTheWindowItsActivationBack) {
   EXPECT_TRUE(view.isWindowEnabled());
 }
 
+TEST_F(DialogsTest, PasswordBoxShowsDotsAndTellsCancelFromAnEmptyAnswer) {
+  for (const bool ok : {true, false}) {
+    SCOPED_TRACE(ok ? "OK" : "キャンセル");
+    LONG_PTR style = 0;
+    test::whenBoxOpens(seen, [&](HWND box) {
+      style = ::GetWindowLongPtrW(seen.edit, GWL_STYLE);
+      ::SetWindowTextW(seen.edit, L"秘密");
+      test::clickButton(box, ok ? "OK" : "キャンセル");
+    });
+    const auto typed = view.askInput("プロキシ認証", "パスワードを入力してください", "",
+                                     platform::InputMode::Password);
+    EXPECT_TRUE(style & ES_PASSWORD);
+    EXPECT_EQ(typed, ok ? std::optional<std::string>("秘密") : std::nullopt);
+  }
+}
+
 TEST_F(DialogsTest, InputBoxGivesTheEditedTextOnOkAndThePrefilledOneOtherwise) {
   struct Case {
     const char* how;
