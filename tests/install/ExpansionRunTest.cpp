@@ -177,9 +177,7 @@ TEST_F(ExpansionRunTest, TheStageOnTheLabelIsThatOfTheStepThatRuns) {
   const struct {
     int position;  // whose download is missing, so that its step fails
     int stage;
-  } rows[] = {{0, 4},   {8, 8},   {9, 12},  {11, 16}, {12, 20}, {14, 24},
-              {16, 28}, {18, 32}, {20, 36}, {22, 40}, {24, 44}, {26, 48},
-              {28, 52}, {30, 56}, {32, 60}, {38, 80}, {40, 84}, {42, 88}};
+  } rows[] = {{0, 4}, {8, 8}, {11, 16}, {12, 20}, {32, 60}, {40, 84}, {42, 88}};  // each kind
   for (const auto& row : rows) {
     SCOPED_TRACE(row.position);
     create();  // a failed run closes the window
