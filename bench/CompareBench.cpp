@@ -4,7 +4,8 @@
 // libmspack expanding file to file (and, beside it, decoding in memory), the first update's small
 // files against one curl process, and the longest wait between two message-pump calls.
 //
-//   bench_compare [divisor]   sizes divided by divisor (1 = the full sizes; 10 for a quick look)
+//   bench_compare [divisor [lha|merge|szdd|fetch]]   sizes divided by divisor (1 = the full
+//                                                   sizes; 10 for a quick look); one part only
 #include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -141,6 +142,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int divisor = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+  // One comparison only ("lha", "merge", "szdd" or "fetch"), or all of them.
+  const std::string only = argc > 2 ? argv[2] : "";
+  const auto wanted = [&](const char* part) { return only.empty() || only == part; };
   char pattern[] = "/tmp/brevan-bench-compare-XXXXXX";
   if (!::mkdtemp(pattern)) return 1;
   const fs::path scratch = pattern;
@@ -153,6 +157,7 @@ int main(int argc, char** argv) {
   for (const auto& [what, files, size] :
        {std::tuple{"LHA extract, 20 MB in 200 files", 200, size_t{100} << 10},
         std::tuple{"LHA extract, one 200 MB file", 1, size_t{200} << 20}}) {
+    if (!wanted("lha")) break;
     const fs::path archive = bench::makeLhaArchive(scratch, files, size / divisor);
     const fs::path ours = scratch / "out-ours";
     const fs::path theirs = scratch / "out-lhasa";
@@ -176,7 +181,7 @@ int main(int argc, char** argv) {
   }
 
   // The help merge of a 500 MB merge file against xxd -r -p on as much hexadecimal text.
-  {
+  if (wanted("merge")) {
     const size_t size = (size_t{500} << 20) / divisor;
     bench::writeMergeFile(work / "MERGE.INI", work / "PLAIN.HEX", size);
     std::ofstream(work / "EMPTY.INI").close();
@@ -203,7 +208,7 @@ int main(int argc, char** argv) {
 
   // SZDD: 40 files, 100 MB, our whole path against libmspack file to file through its own
   // I/O (the target), and beside it libmspack in memory, which writes no file at all.
-  {
+  if (wanted("szdd")) {
     const std::vector<std::string> names =
         bench::makeSzddSet(work, 40, (size_t{100} << 20) / divisor);
     std::vector<std::string> ours = {"expand", scratch.string()};
@@ -229,7 +234,7 @@ int main(int argc, char** argv) {
   }
 
   // The first update's files through the mirror as proxy, and the window's longest wait.
-  bench::compareFetches(scratch, divisor);
+  if (wanted("fetch")) bench::compareFetches(scratch, divisor);
 
   std::error_code error;
   fs::remove_all(scratch, error);
