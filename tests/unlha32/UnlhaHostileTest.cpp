@@ -1,6 +1,5 @@
 // The library on hand-made archives: hostile names, CP932 names, damaged data.
 #include <sys/resource.h>
-#include <sys/statvfs.h>
 
 #include <csignal>
 #include <cstring>
@@ -226,97 +225,6 @@ TEST_F(UnlhaHostileTest, AFailedWriteLeavesNoPartFileBehind) {
   EXPECT_EQ(result.code, UNLHA_ERROR_CANNOT_WRITE) << result.output;
   EXPECT_EQ(tree(dest + "/locked"), std::set<std::string>{});
   EXPECT_EQ(readFile(dest + "/b.txt"), "b");
-}
-
-// A member that decodes to size blanks from the bomb stream.
-LhaMember bomb(std::string name, uint32_t size, bool badCrc = false) {
-  LhaMember m = file(2, std::move(name), "");
-  std::strcpy(m.method, "-lh5-");
-  m.packed = lh5Bomb(size);
-  m.announcedSize = size;
-  m.announcedCrc = lhaCrcOfRepeated(' ', size);
-  m.badCrc = badCrc;
-  return m;
-}
-
-// Runs an extraction that may not write more than limit bytes into any file.
-template <typename Run>
-auto withFileSizeLimit(rlim_t limit, Run run) {
-  rlimit saved{};
-  EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = limit;
-  auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const auto result = run();
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
-  return result;
-}
-
-TEST_F(UnlhaHostileTest, BombsAreRefusedBeforeAByteIsWritten) {
-  constexpr uint32_t kGiB = 1U << 30;
-  const std::string one = buildLha({bomb("bomb.bin", kGiB)});
-  EXPECT_LT(one.size(), 500u);  // about the 458 bytes the bomb is known by
-  const std::vector<std::vector<LhaMember>> archives = {
-      {bomb("bomb.bin", kGiB)},
-      {bomb("bomb.bin", kGiB, true)},
-      {file(2, "a.txt", "a"), bomb("bomb.bin", kGiB), bomb("b2.bin", kGiB), bomb("b3.bin", kGiB)},
-  };
-  for (const auto& members : archives) {
-    SCOPED_TRACE(members.size());
-    const auto result = withFileSizeLimit(1 << 20, [&] { return run(members); });
-    EXPECT_EQ(result.code, UNLHA_ERROR_HEADER_BROKEN) << result.output;
-    EXPECT_EQ(result.output,
-              "Nothing extracted: bomb.bin: size out of all proportion to its packed size.\r\n");
-    EXPECT_EQ(tree(dest), std::set<std::string>{});
-  }
-  // The same stream announced at a size an encoder could reach is decoded as far as announced.
-  const auto fair = run({bomb("fair.bin", 200 * 1024)});
-  EXPECT_EQ(fair.code, 0) << fair.output;
-  EXPECT_EQ(readFile(dest + "/fair.bin"), std::string(200 * 1024, ' '));
-}
-
-TEST_F(UnlhaHostileTest, MembersAnnouncingMoreThanTheDriveHoldsAreRefused) {
-  struct statvfs fs {};
-  ASSERT_EQ(::statvfs(dest.c_str(), &fs), 0);
-  const uint64_t free = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
-  // Members of 4 GB each, packed at a ratio an encoder reaches, enough to pass the free space.
-  std::vector<LhaMember> members = {file(2, "a.txt", "a")};
-  for (uint64_t announced = 0; announced <= free; announced += 0xFFFFFFFFu) {
-    LhaMember big = file(2, "big" + std::to_string(members.size()) + ".bin", "");
-    big.packed = std::string(8000, 'x');
-    big.announcedSize = 0xFFFFFFFFu;
-    members.push_back(big);
-  }
-  const auto result = run(members);
-  EXPECT_EQ(result.code, UNLHA_ERROR_DISK_SPACE) << result.output;
-  EXPECT_EQ(result.output, "Nothing extracted: not enough disk space.\r\n");
-  EXPECT_EQ(tree(dest), std::set<std::string>{});
-}
-
-TEST_F(UnlhaHostileTest, StagingFoldersOfAKilledRunAreRemovedAndNothingElse) {
-  const std::string outside = root + "/outside";
-  fs::create_directories(outside);
-  writeFile(outside + "/keep.txt", "outside");
-  for (const char* left : {".unlha32-4242-0.part", ".unlha32-1-17.part"}) {
-    fs::create_directories(dest + "/" + left);
-    writeFile(dest + "/" + left + "/0", "half a member");
-  }
-  // Near misses, a file and a link of the pattern, and one below the top: not ours.
-  const char* kept[] = {".unlha32-4242-0.part.bak", ".unlha32--0.part",  ".unlha32-x-0.part",
-                        "unlha32-1-1.part",         ".unlha32-1-1.PART", ".unlha32-+1-1.part"};
-  for (const char* name : kept) fs::create_directories(dest + "/" + name);
-  writeFile(dest + "/.unlha32-2-2.part", "a file");
-  fs::create_directory_symlink(outside, dest + "/.unlha32-3-3.part");
-  fs::create_directories(dest + "/corins0.0/.unlha32-5-0.part");
-  const auto result = run({file(2, "new.txt", "new")});
-  ASSERT_EQ(result.code, 0) << result.output;
-  std::set<std::string> expected = {"new.txt", ".unlha32-2-2.part", ".unlha32-3-3.part",
-                                    "corins0.0", "corins0.0/.unlha32-5-0.part"};
-  for (const char* name : kept) expected.insert(name);
-  EXPECT_EQ(tree(dest), expected);
-  EXPECT_EQ(readFile(outside + "/keep.txt"), "outside");
 }
 
 }  // namespace
