@@ -97,7 +97,7 @@ class MemoryFiles : public platform::FileSystem {
     const auto it = m_files.find(key(from));
     if (it == m_files.end()) return platform::Status::failure(2);
     if (exists(to)) return platform::Status::failure(183);
-    if (!folderExists(parentOf(to))) return platform::Status::failure(3);
+    if (m_folders.count(key(parentOf(to))) == 0) return platform::Status::failure(3);
     File moved{to, std::move(it->second.bytes)};
     m_files.erase(it);
     m_files[key(to)] = std::move(moved);
@@ -119,7 +119,7 @@ class MemoryFiles : public platform::FileSystem {
   }
   platform::Status writeFile(const std::string& path, const std::string& bytes) override {
     guard(path);
-    if (m_folders.count(key(path)) != 0 || !folderExists(parentOf(path))) {
+    if (m_folders.count(key(path)) != 0 || m_folders.count(key(parentOf(path))) == 0) {
       return platform::Status::failure(3);
     }
     m_files[key(path)] = File{path, bytes};
