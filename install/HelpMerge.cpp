@@ -12,6 +12,7 @@
 #include "install/HelpMergeParser.h"
 #include "install/HexText.h"
 #include "platform/AsciiCase.h"
+#include "platform/NameRule.h"
 
 namespace install {
 
@@ -51,26 +52,21 @@ std::string quoteText(platform::TextCodec& codec, std::string_view cp932) {
   return out;
 }
 
-// The block's path as a Windows path below the help folder ('/' taken as '\'), or nullopt
-// when it would name the folder itself or anything outside it: an absolute path, a drive or
-// stream (':'), a component that Windows reads as "." or ".." (dots and blanks only), or a
-// control character (which Windows forbids in names, and which would cut a path short here).
-std::optional<std::string> pathInsideFolder(std::string path) {
-  for (char& c : path) {
-    if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
-    if (c == '/') c = '\\';
+// The block's path as a Windows path below the help folder, or nullopt when the one name rule
+// of update data refuses it (a way out of the folder, a drive, a device name, a forbidden or
+// control character, a trailing dot or blank, an over-long name) or when it names a folder.
+std::optional<std::string> pathInsideFolder(const std::string& path) {
+  if (path.empty() || platform::names::isSeparator(path.back())) return std::nullopt;
+  const platform::names::CheckedPath checked = platform::names::checkRelativePath(path);
+  if (checked.problem != platform::names::NameProblem::none || checked.parts.empty()) {
+    return std::nullopt;
   }
-  if (path.empty() || path.front() == '\\' || path.back() == '\\') return std::nullopt;
-  if (path.find(':') != std::string::npos) return std::nullopt;
-  size_t begin = 0;
-  while (begin <= path.size()) {
-    size_t end = path.find('\\', begin);
-    if (end == std::string::npos) end = path.size();
-    std::string_view part(path.data() + begin, end - begin);
-    if (part.find_first_not_of(". ") == std::string_view::npos) return std::nullopt;
-    begin = end + 1;
+  std::string joined;
+  for (const std::string& part : checked.parts) {
+    if (!joined.empty()) joined += '\\';
+    joined += part;
   }
-  return path;
+  return joined;
 }
 
 bool isTextPage(const std::string& fileName) {
@@ -82,9 +78,9 @@ bool isTextPage(const std::string& fileName) {
 constexpr size_t kWriteBuffer = 256 * 1024;
 constexpr size_t kReadBuffer = 64 * 1024;
 
-// Writes the blocks as they are read: a block's data goes to a scratch file in the help
-// folder, which takes the place of the block's file when its end marker is reached, and is
-// removed when the block is dropped.
+// Writes the blocks as they are read: a block's data goes to a scratch file beside the help
+// folder (where no block can name a file), which takes the place of the block's file when its
+// end marker is reached, and is removed when the block is dropped.
 class BlockWriter final : public HelpMergeSink {
  public:
   BlockWriter(platform::FileSystem& files, platform::TextCodec& codec, platform::MessagePump& pump,
@@ -93,7 +89,7 @@ class BlockWriter final : public HelpMergeSink {
         m_codec(codec),
         m_pump(pump),
         m_folder(std::move(folder)),
-        m_scratch(m_folder + "~MERGE~.TMP") {}
+        m_scratch(app::folderPart(app::withoutBackslash(m_folder)) + "~MERGE~.TMP") {}
   ~BlockWriter() override { dropScratch(); }
   BlockWriter(const BlockWriter&) = delete;
   BlockWriter& operator=(const BlockWriter&) = delete;

@@ -13,11 +13,12 @@ namespace install {
 // sheets and scripts (".HTM", ".CSS", ".JS", ".HTML") get their lines as they stand, each
 // ended by CR LF; every other file is decoded from hexadecimal text. Each file gets the DOS
 // time stamp of its block; a stamp the file system refuses is ignored. Messages are pumped
-// once after each block. A block whose path would leave the help folder (absolute, with a
-// drive, or with a ".." component), or whose folder cannot be created, is skipped.
-// Throws BrevanError when the file cannot be read, when a time line is not a decimal integer,
-// when binary content is not hexadecimal, or when a help file cannot be written; the files
-// written before stay. Returns true otherwise.
+// once after each block. A block whose path the name rule of update data refuses
+// (platform/NameRule.h: a way out of the help folder, a drive, a device name, a forbidden or
+// control character, a trailing dot or blank, an over-long name), or whose folder cannot be
+// created, is skipped. Throws BrevanError when the file cannot be read, when a time line is not a
+// decimal integer, when binary content is not hexadecimal, or when a help file cannot be written;
+// the files written before stay. Returns true otherwise.
 bool MergeHelpFile(platform::FileSystem& files, platform::TextCodec& codec,
                    platform::MessagePump& pump, const std::string& SourceFile,
                    const std::string& HelpFolder);

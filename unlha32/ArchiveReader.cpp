@@ -140,6 +140,8 @@ int ArchiveReader::readData(const Sink& sink) {
   for (;;) {
     const size_t n = lha_reader_read(m_reader, buffer.data(), buffer.size());
     if (n == 0) break;
+    // More than the header announced: damage or a bomb, stopped before it is handed on.
+    if (n > m_current->length - total) return UNLHA_ERROR_FILE_CRC;
     crc = crc16(crc, buffer.data(), n);
     total += n;
     if (sink && !sink(buffer.data(), n)) return UNLHA_ERROR_CANNOT_WRITE;

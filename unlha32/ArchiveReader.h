@@ -37,9 +37,11 @@ class ArchiveReader {
   // UNLHA_ERROR_CANNOT_READ on a read failure.
   int endError() const { return m_endError; }
 
-  // Decodes the current member's data into sink (nothing for a folder member). Returns 0, or
-  // UNLHA_ERROR_METHOD (unknown method), UNLHA_ERROR_FILE_CRC (length or CRC differ from the
-  // header), UNLHA_ERROR_UNEXPECTED_EOF, UNLHA_ERROR_CANNOT_READ or UNLHA_ERROR_CANNOT_WRITE.
+  // Decodes the current member's data into sink (nothing for a folder member); the sink never
+  // gets more bytes than the header announces. Returns 0, or UNLHA_ERROR_METHOD (unknown
+  // method), UNLHA_ERROR_FILE_CRC (length or CRC differ from the header, found as soon as the
+  // data runs past the length), UNLHA_ERROR_UNEXPECTED_EOF, UNLHA_ERROR_CANNOT_READ or
+  // UNLHA_ERROR_CANNOT_WRITE.
   int readData(const Sink& sink);
 
   // Members returned by next() so far.

@@ -8,73 +8,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <optional>
 #include <system_error>
-#include <unordered_set>
 
 #include "platform/AsciiCase.h"
+#include "unlha32/PosixFiles.h"
 #include "unlha32/unlha32.h"
 
 namespace unlha {
-namespace {
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-  ~UniqueFd() { reset(); }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return m_fd; }
-  int release() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
-  }
-  void reset(int fd = -1) {
-    if (m_fd >= 0) ::close(m_fd);
-    m_fd = fd;
-  }
-
- private:
-  int m_fd;
-};
-
-std::string because(const std::string& what, const std::string& name) {
-  return what + ": " + name + " (" + std::strerror(errno) + ")";
-}
-
-bool writeAll(int fd, const void* data, size_t size) {
-  const auto* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = ::write(fd, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
-
-// The names in one folder, found without regard to ASCII case; an exact match comes first.
-struct Destination::Folder {
-  std::unordered_set<std::string> exact;
-  std::unordered_map<std::string, std::string> folded;
-
-  void add(const std::string& name) {
-    exact.insert(name);
-    folded.emplace(platform::ascii::toLower(name), name);
-  }
-  std::optional<std::string> find(const std::string& name) const {
-    if (exact.count(name) != 0) return name;
-    const auto it = folded.find(platform::ascii::toLower(name));
-    if (it == folded.end()) return std::nullopt;
-    return it->second;
-  }
-};
+using posix::because;
+using posix::UniqueFd;
 
 std::unique_ptr<Destination> Destination::open(const std::string& nativeFolder, int& error) {
   std::vector<std::string> created;
@@ -93,7 +36,9 @@ std::unique_ptr<Destination> Destination::open(const std::string& nativeFolder, 
     return nullptr;
   }
   error = 0;
-  return std::unique_ptr<Destination>(new Destination(fd, std::move(created)));
+  std::unique_ptr<Destination> destination(new Destination(fd, std::move(created)));
+  destination->removeLeftovers();
+  return destination;
 }
 
 Destination::Destination(int fd, std::vector<std::string> created)
@@ -104,10 +49,10 @@ Destination::~Destination() {
   ::close(m_fd);
 }
 
-Destination::Folder& Destination::folder(const std::string& key, int fd) {
+FolderNames& Destination::folder(const std::string& key, int fd) {
   auto& slot = m_folders[key];
   if (slot) return *slot;
-  slot = std::make_unique<Folder>();
+  slot = std::make_unique<FolderNames>();
   const int listFd = ::dup(fd);
   DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
   if (dir == nullptr) {
@@ -131,7 +76,7 @@ int Destination::openFolders(const std::vector<std::string>& parts, size_t count
   }
   key.clear();
   for (size_t i = 0; i < count; ++i) {
-    Folder& here = folder(key, current.get());
+    FolderNames& here = folder(key, current.get());
     const auto found = here.find(parts[i]);
     const std::string name = found.value_or(parts[i]);
     if (i == 0 && !m_stagingName.empty() &&
@@ -174,56 +119,6 @@ int Destination::makeFolders(const std::vector<std::string>& parts, std::string&
   return error;
 }
 
-int Destination::openStaging(std::string& reason) {
-  if (m_stagingFd >= 0) return 0;
-  for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    const std::string name =
-        ".unlha32-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part";
-    if (::mkdirat(m_fd, name.c_str(), 0700) != 0) {
-      if (errno == EEXIST) continue;
-      break;
-    }
-    m_stagingFd = ::openat(m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (m_stagingFd < 0) {
-      ::unlinkat(m_fd, name.c_str(), AT_REMOVEDIR);
-      break;
-    }
-    m_stagingName = name;
-    return 0;
-  }
-  reason = because("cannot create folder", "staging folder");
-  return UNLHA_ERROR_CANNOT_WRITE;
-}
-
-int Destination::stage(std::time_t mtime, const Producer& produce, const std::string& name,
-                       std::string& staged, std::string& reason) {
-  if (const int error = openStaging(reason)) return error;
-  staged = std::to_string(m_stagedCounter++);
-  UniqueFd out(::openat(m_stagingFd, staged.c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (out.get() < 0) {
-    reason = because("cannot create file", name);
-    return UNLHA_ERROR_CANNOT_WRITE;
-  }
-  m_staged.push_back(staged);
-  int error =
-      produce([&](const void* data, size_t size) { return writeAll(out.get(), data, size); });
-  if (error == UNLHA_ERROR_CANNOT_WRITE) reason = because("cannot write file", name);
-  if (error == 0 && mtime != 0) {
-    const struct timespec times[2] = {{0, UTIME_NOW}, {mtime, 0}};
-    ::futimens(out.get(), times);  // the time stamp is a courtesy: its failure is ignored
-  }
-  if (::close(out.release()) != 0 && error == 0) {
-    reason = because("cannot write file", name);
-    error = UNLHA_ERROR_CANNOT_WRITE;
-  }
-  if (error != 0) {
-    ::unlinkat(m_stagingFd, staged.c_str(), 0);
-    m_staged.pop_back();
-  }
-  return error;
-}
-
 int Destination::place(const std::string& staged, const std::vector<std::string>& parts,
                        std::string& reason) {
   if (parts.empty()) {
@@ -234,7 +129,7 @@ int Destination::place(const std::string& staged, const std::vector<std::string>
   std::string key;
   if (const int error = openFolders(parts, parts.size() - 1, rawFd, key, reason)) return error;
   UniqueFd folderFd(rawFd);
-  Folder& here = folder(key, folderFd.get());
+  FolderNames& here = folder(key, folderFd.get());
   const std::string target = here.find(parts.back()).value_or(parts.back());
 
   struct stat st {};
@@ -260,23 +155,6 @@ int Destination::place(const std::string& staged, const std::vector<std::string>
   std::erase(m_staged, staged);
   here.add(target);
   return 0;
-}
-
-void Destination::finish() {
-  if (m_stagingFd < 0) return;
-  for (const std::string& name : m_staged) ::unlinkat(m_stagingFd, name.c_str(), 0);
-  m_staged.clear();
-  ::close(m_stagingFd);
-  m_stagingFd = -1;
-  ::unlinkat(m_fd, m_stagingName.c_str(), AT_REMOVEDIR);
-  m_stagingName.clear();
-}
-
-void Destination::discard() {
-  finish();
-  // Innermost first; a folder that is not empty (someone else's) stays.
-  for (const std::string& folder : m_created) ::rmdir(folder.c_str());
-  m_created.clear();
 }
 
 }  // namespace unlha

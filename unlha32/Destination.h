@@ -2,12 +2,15 @@
 // nowhere else.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "unlha32/FolderNames.h"
 
 namespace unlha {
 
@@ -18,8 +21,8 @@ class Destination {
   using Producer = std::function<int(const std::function<bool(const void*, size_t)>& write)>;
 
   // Opens the native folder, creating it and missing parents first (it may be reached through
-  // symbolic links: it is the caller's own folder). nullptr and UNLHA_ERROR_MAKEDIRECTORY
-  // when it cannot be made or opened.
+  // symbolic links: it is the caller's own folder), and removes the staging folders a killed
+  // run left in it. nullptr and UNLHA_ERROR_MAKEDIRECTORY when it cannot be made or opened.
   static std::unique_ptr<Destination> open(const std::string& nativeFolder, int& error);
   ~Destination();
   Destination(const Destination&) = delete;
@@ -49,20 +52,24 @@ class Destination {
   // Removes the staging folder with whatever is left in it.
   void finish();
 
+  // Bytes the destination's drive has free for us; the largest value when the system cannot
+  // tell.
+  uint64_t freeBytes() const;
+
   // As finish(), and removes the folders open() created when they are still empty: a refused
   // archive leaves no trace.
   void discard();
 
  private:
-  struct Folder;
   int openStaging(std::string& reason);
+  void removeLeftovers();
 #ifdef _WIN32
   // Windows has no folder descriptors: folders are reached by full path, each one checked on
   // the way (Destination_win32.cpp).
   Destination(std::wstring root, std::vector<std::wstring> created);
   int openFolders(const std::vector<std::string>& parts, size_t count, std::wstring& path,
                   std::string& key, std::string& reason);
-  Folder& folder(const std::string& key, const std::wstring& path);
+  FolderNames& folder(const std::string& key, const std::wstring& path);
 
   std::wstring m_root;
   std::vector<std::wstring> m_created;  // folders open() made, innermost first
@@ -71,13 +78,13 @@ class Destination {
   Destination(int fd, std::vector<std::string> created);
   int openFolders(const std::vector<std::string>& parts, size_t count, int& fd, std::string& key,
                   std::string& reason);
-  Folder& folder(const std::string& key, int fd);
+  FolderNames& folder(const std::string& key, int fd);
 
   int m_fd;
   std::vector<std::string> m_created;  // folders open() made, innermost first
   int m_stagingFd = -1;
 #endif
-  std::unordered_map<std::string, std::unique_ptr<Folder>> m_folders;  // by path below us
+  std::unordered_map<std::string, std::unique_ptr<FolderNames>> m_folders;  // by path below us
   std::string m_stagingName;
   std::vector<std::string> m_staged;  // names made in the staging folder and not yet placed
   unsigned m_stagedCounter = 0;

@@ -1,94 +1,22 @@
 // The destination folder on Windows: folders are reached by full wide-character path and each
 // one on the way is checked, so that no link or junction beneath the destination is followed
-// and nothing lands outside it; members wait in a hidden staging folder inside it.
+// and nothing lands outside it.
 #include <windows.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <system_error>
-#include <unordered_set>
 
 #include "platform/AsciiCase.h"
 #include "unlha32/Destination.h"
 #include "unlha32/WidePath_win32.h"
+#include "unlha32/WinFiles_win32.h"
 #include "unlha32/unlha32.h"
 
 namespace unlha {
-namespace {
-
-std::string because(const std::string& what, const std::string& name) {
-  return what + ": " + name + " (error " + std::to_string(::GetLastError()) + ")";
-}
-
-// Seconds since 1970 as a Windows file time (100 ns since 1601).
-FILETIME fileTimeOf(std::time_t seconds) {
-  const ULONGLONG ticks = (static_cast<ULONGLONG>(seconds) + 11644473600ULL) * 10000000ULL;
-  FILETIME time{};
-  time.dwLowDateTime = static_cast<DWORD>(ticks);
-  time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-  return time;
-}
-
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE handle) : m_handle(handle) {}
-  ~UniqueHandle() { close(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  HANDLE get() const { return m_handle; }
-  bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-  bool close() {
-    const bool ok = !valid() || ::CloseHandle(m_handle) != 0;
-    m_handle = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE m_handle;
-};
-
-// The folder that holds a full path, or an empty text at the path's root ("\\?\C:\").
-std::wstring parentOf(const std::wstring& path) {
-  const size_t cut = path.find_last_of(L'\\');
-  if (cut == std::wstring::npos || cut < 7) return {};
-  return path.substr(0, cut);
-}
-
-bool exists(const std::wstring& path) {
-  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool writeAll(HANDLE file, const void* data, size_t size) {
-  const auto* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!::WriteFile(file, p, chunk, &written, nullptr) || written == 0) return false;
-    p += written;
-    size -= written;
-  }
-  return true;
-}
-
-}  // namespace
-
-// The names in one folder, found without regard to ASCII case; an exact match comes first.
-struct Destination::Folder {
-  std::unordered_set<std::string> exact;
-  std::unordered_map<std::string, std::string> folded;
-
-  void add(const std::string& name) {
-    exact.insert(name);
-    folded.emplace(platform::ascii::toLower(name), name);
-  }
-  std::optional<std::string> find(const std::string& name) const {
-    if (exact.count(name) != 0) return name;
-    const auto it = folded.find(platform::ascii::toLower(name));
-    if (it == folded.end()) return std::nullopt;
-    return it->second;
-  }
-};
+using win32::because;
+using win32::exists;
+using win32::parentOf;
 
 std::unique_ptr<Destination> Destination::open(const std::string& nativeFolder, int& error) {
   std::wstring root = fullWidePath(nativeFolder);
@@ -105,7 +33,9 @@ std::unique_ptr<Destination> Destination::open(const std::string& nativeFolder, 
     return nullptr;
   }
   error = 0;
-  return std::unique_ptr<Destination>(new Destination(std::move(root), std::move(created)));
+  std::unique_ptr<Destination> destination(new Destination(std::move(root), std::move(created)));
+  destination->removeLeftovers();
+  return destination;
 }
 
 Destination::Destination(std::wstring root, std::vector<std::wstring> created)
@@ -113,10 +43,10 @@ Destination::Destination(std::wstring root, std::vector<std::wstring> created)
 
 Destination::~Destination() { finish(); }
 
-Destination::Folder& Destination::folder(const std::string& key, const std::wstring& path) {
+FolderNames& Destination::folder(const std::string& key, const std::wstring& path) {
   auto& slot = m_folders[key];
   if (slot) return *slot;
-  slot = std::make_unique<Folder>();
+  slot = std::make_unique<FolderNames>();
   WIN32_FIND_DATAW entry{};
   const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &entry);
   if (find == INVALID_HANDLE_VALUE) return *slot;  // unlisted: names are then taken as given
@@ -133,7 +63,7 @@ int Destination::openFolders(const std::vector<std::string>& parts, size_t count
   path = m_root;
   key.clear();
   for (size_t i = 0; i < count; ++i) {
-    Folder& here = folder(key, path);
+    FolderNames& here = folder(key, path);
     const auto found = here.find(parts[i]);
     const std::string name = found.value_or(parts[i]);
     if (i == 0 && !m_stagingName.empty() &&
@@ -171,55 +101,6 @@ int Destination::makeFolders(const std::vector<std::string>& parts, std::string&
   return openFolders(parts, parts.size(), path, key, reason);
 }
 
-int Destination::openStaging(std::string& reason) {
-  if (!m_stagingPath.empty()) return 0;
-  for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = ".unlha32-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(attempt) + ".part";
-    const std::wstring path = m_root + L"\\" + widen(name);
-    if (!::CreateDirectoryW(path.c_str(), nullptr)) {
-      if (::GetLastError() == ERROR_ALREADY_EXISTS) continue;
-      break;
-    }
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);  // a courtesy: failure ignored
-    m_stagingPath = path;
-    m_stagingName = name;
-    return 0;
-  }
-  reason = because("cannot create folder", "staging folder");
-  return UNLHA_ERROR_CANNOT_WRITE;
-}
-
-int Destination::stage(std::time_t mtime, const Producer& produce, const std::string& name,
-                       std::string& staged, std::string& reason) {
-  if (const int error = openStaging(reason)) return error;
-  staged = std::to_string(m_stagedCounter++);
-  const std::wstring path = m_stagingPath + L"\\" + widen(staged);
-  UniqueHandle out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!out.valid()) {
-    reason = because("cannot create file", name);
-    return UNLHA_ERROR_CANNOT_WRITE;
-  }
-  m_staged.push_back(staged);
-  int error =
-      produce([&](const void* data, size_t size) { return writeAll(out.get(), data, size); });
-  if (error == UNLHA_ERROR_CANNOT_WRITE) reason = because("cannot write file", name);
-  if (error == 0 && mtime != 0) {
-    const FILETIME written = fileTimeOf(mtime);
-    ::SetFileTime(out.get(), nullptr, nullptr, &written);  // a courtesy: failure ignored
-  }
-  if (!out.close() && error == 0) {
-    reason = because("cannot write file", name);
-    error = UNLHA_ERROR_CANNOT_WRITE;
-  }
-  if (error != 0) {
-    ::DeleteFileW(path.c_str());
-    m_staged.pop_back();
-  }
-  return error;
-}
-
 int Destination::place(const std::string& staged, const std::vector<std::string>& parts,
                        std::string& reason) {
   if (parts.empty()) {
@@ -231,7 +112,7 @@ int Destination::place(const std::string& staged, const std::vector<std::string>
   if (const int error = openFolders(parts, parts.size() - 1, folderPath, key, reason)) {
     return error;
   }
-  Folder& here = folder(key, folderPath);
+  FolderNames& here = folder(key, folderPath);
   const std::string target = here.find(parts.back()).value_or(parts.back());
   const std::wstring targetPath = folderPath + L"\\" + widen(target);
 
@@ -258,24 +139,6 @@ int Destination::place(const std::string& staged, const std::vector<std::string>
   std::erase(m_staged, staged);
   here.add(target);
   return 0;
-}
-
-void Destination::finish() {
-  if (m_stagingPath.empty()) return;
-  for (const std::string& name : m_staged) {
-    ::DeleteFileW((m_stagingPath + L"\\" + widen(name)).c_str());
-  }
-  m_staged.clear();
-  ::RemoveDirectoryW(m_stagingPath.c_str());
-  m_stagingPath.clear();
-  m_stagingName.clear();
-}
-
-void Destination::discard() {
-  finish();
-  // Innermost first; a folder that is not empty (someone else's) stays.
-  for (const std::wstring& folder : m_created) ::RemoveDirectoryW(folder.c_str());
-  m_created.clear();
 }
 
 }  // namespace unlha

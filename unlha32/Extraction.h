@@ -12,12 +12,16 @@ struct Outcome {
   std::string report;  // UTF-8 lines ending in CR LF, the summary first
 };
 
-// Reads the archive once, checking every header, the data of every member (length and CRC)
-// and its clean end while the data waits in a staging folder inside the destination; when any
-// of that fails nothing is left behind. Otherwise moves every
-// member beneath the destination folder (made when missing) with its stored folder names;
-// a member whose name is refused (see checkMemberPath), a symbolic-link member, or one that
-// cannot be written is left out and reported, the others are still written.
+// Reads the headers first: an archive whose members announce sizes out of all proportion to
+// their packed sizes, or more than the destination's drive has free (less a reserve), or whose
+// headers are damaged, is refused before anything is written. Then decodes every member into a
+// staging folder inside the destination, checking its length (stopped as soon as the data runs
+// past it) and CRC and the archive's clean end; members are moved beneath the destination
+// (made when missing) with their stored folder names when the whole archive has checked out,
+// or, once more than 256 MB wait, as soon as each checks out. A damaged archive leaves nothing
+// behind unless members had already been placed that way. A member whose name is refused (see
+// checkMemberPath), a symbolic-link member, or one that cannot be written is left out and
+// reported, the others are still written.
 Outcome extractArchive(const std::string& nativeArchive, const std::string& nativeDestination,
                        const Cp932Decoder& decode);
 

@@ -1,16 +1,11 @@
 // A member's stored name: raw header fields, CP932 decoding, and the checks before writing.
 #include "unlha32/MemberName.h"
 
-#include <array>
-
-#include "platform/AsciiCase.h"
+#include "platform/NameRule.h"
 #include "unlha32/unlha32.h"
 
 namespace unlha {
 namespace {
-
-constexpr size_t kMaxNameBytes = 255;
-constexpr size_t kMaxPathBytes = 1024;
 
 size_t readLittleEndian(const uint8_t* p, size_t width) {
   size_t value = 0;
@@ -46,30 +41,7 @@ std::string decodeJoined(std::string_view bytes, const Cp932Decoder& decode) {
   }
 }
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool isDeviceName(std::string_view part) {
-  const std::string stem = platform::ascii::toUpper(part.substr(0, part.find('.')));
-  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
-  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-         stem[3] >= '1' && stem[3] <= '9';
-}
-
-bool hasForbiddenCharacter(std::string_view part) {
-  for (char c : part) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) return true;
-    if (std::string_view("<>:\"|?*").find(c) != std::string_view::npos) return true;
-  }
-  return false;
-}
-
-MemberPath refused(int error, std::string reason) {
-  MemberPath result;
-  result.error = error;
-  result.reason = std::move(reason);
-  return result;
-}
+using platform::names::isSeparator;
 
 }  // namespace
 
@@ -103,30 +75,17 @@ std::string storedPath(const RawName& name, const Cp932Decoder& decode) {
 }
 
 MemberPath checkMemberPath(std::string_view path) {
-  if (!path.empty() && isSeparator(path[0])) {
-    return refused(UNLHA_ERROR_UNSAFE_PATH, "absolute path");
-  }
-  if (path.size() > kMaxPathBytes) return refused(UNLHA_ERROR_LONG_FILE_NAME, "path too long");
+  using platform::names::NameProblem;
+  platform::names::CheckedPath checked = platform::names::checkRelativePath(path);
   MemberPath result;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = start;
-    while (end < path.size() && !isSeparator(path[end])) ++end;
-    const std::string_view part = path.substr(start, end - start);
-    start = end + 1;
-    if (part.empty() || part == ".") continue;
-    if (part == "..") return refused(UNLHA_ERROR_UNSAFE_PATH, "parent folder (..)");
-    if (part.find(':') != std::string_view::npos) {
-      return refused(UNLHA_ERROR_UNSAFE_PATH, "drive or stream name");
-    }
-    if (hasForbiddenCharacter(part)) return refused(UNLHA_ERROR_UNSAFE_PATH, "invalid character");
-    if (part.back() == '.' || part.back() == ' ') {
-      return refused(UNLHA_ERROR_UNSAFE_PATH, "name ends in a dot or blank");
-    }
-    if (isDeviceName(part)) return refused(UNLHA_ERROR_UNSAFE_PATH, "device name");
-    if (part.size() > kMaxNameBytes) return refused(UNLHA_ERROR_LONG_FILE_NAME, "name too long");
-    result.parts.emplace_back(part);
+  if (checked.problem == NameProblem::none) {
+    result.parts = std::move(checked.parts);
+    return result;
   }
+  const bool tooLong =
+      checked.problem == NameProblem::nameTooLong || checked.problem == NameProblem::pathTooLong;
+  result.error = tooLong ? UNLHA_ERROR_LONG_FILE_NAME : UNLHA_ERROR_UNSAFE_PATH;
+  result.reason = platform::names::describe(checked.problem);
   return result;
 }
 

@@ -36,10 +36,10 @@ struct MemberPath {
   std::vector<std::string> parts;  // folder names, then the member's own name
 };
 
-// Checks a stored path for writing beneath the destination: refuses absolute paths, drive
-// letters, "..", characters Windows forbids in names (control characters, <>:"|?*), names
-// that end in a dot or blank, device names (CON, NUL, COM1...), a name over 255 bytes or a
-// path over 1024 bytes. Empty and "." parts are dropped. No parts at all is not an error here.
+// Checks a stored path for writing beneath the destination by the one name rule of update
+// data (platform/NameRule.h): absolute paths, drives, "..", forbidden and control characters,
+// trailing dots or blanks, device names and over-long names or paths are refused. Empty and
+// "." parts are dropped. No parts at all is not an error here.
 MemberPath checkMemberPath(std::string_view path);
 
 }  // namespace unlha

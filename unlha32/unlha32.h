@@ -21,6 +21,7 @@ extern "C" {
 
 /* Result codes of Unlha, numbered as the archiver libraries of the platform number them.
    0 is success. */
+#define UNLHA_ERROR_DISK_SPACE 0x8005        /* the members announce more than the drive holds */
 #define UNLHA_ERROR_READ_ONLY 0x8006         /* an existing file to replace is read-only */
 #define UNLHA_ERROR_METHOD 0x8009            /* a member uses a method we cannot decode */
 #define UNLHA_ERROR_FILE_CRC 0x800C          /* a member's data fails its CRC or length */
@@ -49,10 +50,13 @@ extern "C" {
    (Windows paths; on Linux those of the machine folder, "X:\...", or native absolute paths "/...").
    Every member is extracted with its stored folder names beneath the destination, creating
    folders and replacing existing files. A damaged archive (bad header, truncation, CRC error,
-   unknown method) changes nothing; a member that would land outside the destination, or
-   that cannot be written, is left out while the others are written, and the result is then
-   non-zero. A short report in CP932 goes to output: at most outputSize bytes including the
-   terminating NUL (nothing when outputSize is 0). Returns 0 or one of the codes above. */
+   unknown method, sizes out of all proportion to the archive's) changes nothing, nor does one
+   whose members announce more than the destination's drive has free (less a reserve); a
+   member's data that runs past its announced size stops it at once; a member that would land
+   outside the destination, or that cannot be written, is left out while the others are written, and
+   the result is then non-zero. A short report in CP932 goes to output: at most outputSize bytes
+   including the terminating NUL (nothing when outputSize is 0). Returns 0 or one of the codes
+   above. */
 UNLHA_EXPORT int UNLHA_CALL Unlha(void* ownerWindow, const char* commandLine, char* output,
                                   unsigned int outputSize);
 

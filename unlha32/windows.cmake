@@ -23,7 +23,7 @@ target_include_directories(lhasa SYSTEM PUBLIC ${BREVAN_LHASA_SOURCE}/lib/public
 target_compile_options(lhasa PRIVATE -w)  # outside code: its warnings are not ours to fix
 
 add_library(unlha32_core STATIC ${unlha32_common} ArchiveFile_win32.cpp Destination_win32.cpp
-                                WidePath_win32.cpp)
+                                DestinationStaging_win32.cpp WidePath_win32.cpp)
 target_include_directories(unlha32_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(unlha32_core PUBLIC lhasa)
 brevan_warnings(unlha32_core)

@@ -21,7 +21,8 @@ namespace platform::posix {
 
 namespace {
 
-// The decoder writes one byte at a time; this many are gathered before each write(2).
+// The decoder writes one byte at a time; this many are gathered before each write(2) (or each
+// append to the string in memory).
 constexpr size_t kOutputBuffer = 256 * 1024;
 constexpr size_t kInputBuffer = 64 * 1024;
 
@@ -31,21 +32,46 @@ struct DescriptorFile {
   bool output = false;
   uint64_t limit = 0;        // output: bytes the header announces
   uint64_t accepted = 0;     // output: bytes kept, at most limit
-  std::vector<char> buffer;  // output: bytes not yet written; input: bytes read ahead
+  std::vector<char> buffer;  // output: room for kOutputBuffer bytes; input: bytes read ahead
   size_t readPos = 0;        // input: the next byte of buffer to hand out
-  int error = 0;             // errno of the first failed read or write
+  size_t used = 0;           // output: bytes of buffer not yet written
+  // Output to a descriptor: the decoder's bytes go straight to next while next < end (room in
+  // the buffer and within limit); settle() then counts them in used and accepted.
+  char* next = nullptr;
+  char* end = nullptr;
+  int error = 0;  // errno of the first failed read or write
   // In memory instead of a descriptor: the input's bytes, or the string the output goes to.
   const std::string_view* memory = nullptr;
   uint64_t memoryPos = 0;
-  std::string* sink = nullptr;
+  std::string* sink = nullptr;  // output: the buffer is flushed here instead of to fd
 };
 
+// Counts the bytes the quick path put in the buffer, and closes the quick path.
+void settle(DescriptorFile& file) {
+  if (file.next == nullptr) return;
+  const auto n = static_cast<size_t>(file.next - (file.buffer.data() + file.used));
+  file.used += n;
+  file.accepted += n;
+  file.next = file.end = nullptr;
+}
+
+// Opens the quick path: room up to the end of the buffer or of the announced length.
+void reopen(DescriptorFile& file) {
+  if (!file.output) return;
+  const uint64_t room = std::min<uint64_t>(kOutputBuffer - file.used, file.limit - file.accepted);
+  file.next = file.buffer.data() + file.used;
+  file.end = file.next + room;
+}
+
 bool flush(DescriptorFile& file) {
-  if (int error = writeAll(file.fd, file.buffer.data(), file.buffer.size()); error != 0) {
+  settle(file);
+  if (file.sink != nullptr) {
+    file.sink->append(file.buffer.data(), file.used);
+  } else if (int error = writeAll(file.fd, file.buffer.data(), file.used); error != 0) {
     if (file.error == 0) file.error = error;
     return false;
   }
-  file.buffer.clear();
+  file.used = 0;
   return true;
 }
 
@@ -97,21 +123,35 @@ int readFile(mspack_file* handle, void* buffer, int bytes) {
   return static_cast<int>(n);
 }
 
-int writeFile(mspack_file* handle, void* buffer, int bytes) {
-  auto* file = reinterpret_cast<DescriptorFile*>(handle);
+// Everything but the decoder's usual single byte with room in the buffer.
+[[gnu::noinline]] int writeMore(DescriptorFile* file, void* buffer, int bytes) {
+  settle(*file);
   if (bytes < 0) return -1;
   // Bytes past the announced length are not part of the file: drop them.
   const uint64_t room = file->limit - file->accepted;
   const size_t keep = static_cast<size_t>(std::min<uint64_t>(room, static_cast<uint64_t>(bytes)));
   const char* data = static_cast<const char*>(buffer);
   file->accepted += keep;
-  if (file->sink != nullptr) {
-    file->sink->append(data, keep);
-    return bytes;
+  for (size_t done = 0; done < keep;) {
+    const size_t n = std::min(keep - done, kOutputBuffer - file->used);
+    std::memcpy(file->buffer.data() + file->used, data + done, n);
+    file->used += n;
+    done += n;
+    if (file->used == kOutputBuffer && !flush(*file)) return -1;
   }
-  file->buffer.insert(file->buffer.end(), data, data + keep);
-  if (file->buffer.size() >= kOutputBuffer && !flush(*file)) return -1;
+  reopen(*file);
   return bytes;
+}
+
+// The decoder hands over one byte at a time; the usual case is one store, kept small enough
+// that the call costs no more than the decoder's own work for the byte.
+int writeFile(mspack_file* handle, void* buffer, int bytes) {
+  auto* file = reinterpret_cast<DescriptorFile*>(handle);
+  if (bytes == 1 && file->next != file->end) {
+    *file->next++ = *static_cast<const char*>(buffer);
+    return 1;
+  }
+  return writeMore(file, buffer, bytes);
 }
 
 int seekFile(mspack_file* handle, off_t offset, int mode) {
@@ -173,6 +213,7 @@ Status decode(DescriptorFile& in, DescriptorFile& out) {
     result = decoder->last_error(decoder);
   }
   mspack_destroy_szdd_decompressor(decoder);
+  if (out.used != 0 || out.next != nullptr) (void)flush(out);  // a failure stays in out.error
 
   // A write error is never ENOENT, so no path is needed to tell 2 from 3.
   if (out.error != 0) return Status::failure(errorFromErrno(out.error, {}, kErrorWriteFault));
@@ -189,7 +230,7 @@ Status decode(DescriptorFile& in, DescriptorFile& out) {
 Status decodeSzdd(int input, int output, uint32_t length) {
   DescriptorFile in{input, false, 0, 0, {}, 0};
   DescriptorFile out{output, true, length, 0, {}, 0};
-  out.buffer.reserve(kOutputBuffer + 4096);
+  out.buffer.resize(kOutputBuffer);
   return decode(in, out);
 }
 
@@ -200,6 +241,7 @@ Status decodeSzdd(std::string_view input, std::string& output, uint32_t length) 
   out.output = true;
   out.limit = length;
   out.sink = &output;
+  out.buffer.resize(kOutputBuffer);
   return decode(in, out);
 }
 

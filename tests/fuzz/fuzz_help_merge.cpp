@@ -1,9 +1,12 @@
 // Fuzzing of the help merge: the parser keeps its line and block rules on any bytes, and the
-// merge never names a file outside the help folder, whatever the path lines say.
+// merge, on a file system that keeps what it is given, never names a file outside the help
+// folder nor one the name rule refuses, whatever the path lines say.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,11 +14,15 @@
 #include "app/Errors.h"
 #include "install/HelpMerge.h"
 #include "install/HelpMergeParser.h"
+#include "platform/AsciiCase.h"
+#include "platform/NameRule.h"
 
 namespace {
 
 constexpr const char* kSource = "C:\\WORK\\MERGEHELP.INI";
 constexpr std::string_view kFolder = "C:\\APP\\HELP\\";
+// The merge's scratch file, beside the help folder.
+constexpr std::string_view kScratch = "C:\\APP\\~MERGE~.TMP";
 
 void check(bool condition, const char* what) {
   if (!condition) {
@@ -58,52 +65,108 @@ class NoPump : public platform::MessagePump {
   void waitMessages(unsigned) override {}
 };
 
-// A file system that holds only the merge file and checks every path it is asked to touch.
-class CheckingFiles : public platform::FileSystem {
+// A file system that keeps its files and folders in memory, with the Windows rules the merge
+// relies on (a file needs its folder, a rename never replaces, names match whatever their
+// ASCII case), and checks every path it is asked to touch: only the help folder and the
+// scratch file beside it.
+class MemoryFiles : public platform::FileSystem {
  public:
-  explicit CheckingFiles(std::string source) : m_source(std::move(source)) {}
+  explicit MemoryFiles(std::string source) : m_source(std::move(source)) {
+    m_folders.insert(key("C:\\APP"));
+  }
 
   std::optional<uint32_t> attributes(const std::string& path) override {
-    (void)guard(path);
-    return platform::kAttrNormal;
+    guard(path);
+    if (m_folders.count(key(path)) != 0) return platform::kAttrDirectory;
+    if (m_files.count(key(path)) != 0) return platform::kAttrNormal;
+    return std::nullopt;
   }
-  platform::Status setAttributes(const std::string& path, uint32_t) override { return guard(path); }
+  platform::Status setAttributes(const std::string& path, uint32_t) override {
+    return exists(path) ? platform::Status::success() : platform::Status::failure(2);
+  }
   std::vector<platform::FindEntry> find(const std::string&) override { std::abort(); }
   platform::Status copyFile(const std::string&, const std::string&, bool) override { std::abort(); }
-  platform::Status deleteFile(const std::string& path) override { return guard(path); }
-  platform::Status moveFile(const std::string& from, const std::string& to) override {
-    (void)guard(from);
-    return guard(to);
+  platform::Status deleteFile(const std::string& path) override {
+    guard(path);
+    return m_files.erase(key(path)) != 0 ? platform::Status::success()
+                                         : platform::Status::failure(2);
   }
-  platform::Status createFolder(const std::string& path) override { return guard(path); }
+  platform::Status moveFile(const std::string& from, const std::string& to) override {
+    guard(from);
+    guard(to);
+    const auto it = m_files.find(key(from));
+    if (it == m_files.end()) return platform::Status::failure(2);
+    if (exists(to)) return platform::Status::failure(183);
+    if (m_folders.count(key(parentOf(to))) == 0) return platform::Status::failure(3);
+    File moved{to, std::move(it->second.bytes)};
+    m_files.erase(it);
+    m_files[key(to)] = std::move(moved);
+    return platform::Status::success();
+  }
+  platform::Status createFolder(const std::string&) override { std::abort(); }
   platform::Status createFolders(const std::string& path) override {
     check(path + "\\" == kFolder || insideFolder(path), "folders stay inside the help folder");
-    return {};
+    for (std::string p = path; p.size() > 2; p = parentOf(p)) {
+      if (m_files.count(key(p)) != 0) return platform::Status::failure(183);
+      m_folders.insert(key(p));
+    }
+    return platform::Status::success();
   }
   platform::Status removeFolder(const std::string&) override { std::abort(); }
   std::optional<std::string> readFile(const std::string& path) override {
     check(path == kSource, "only the merge file is read");
     return m_source;
   }
-  platform::Status writeFile(const std::string& path, const std::string&) override {
-    return guard(path);
+  platform::Status writeFile(const std::string& path, const std::string& bytes) override {
+    guard(path);
+    if (m_folders.count(key(path)) != 0 || m_folders.count(key(parentOf(path))) == 0) {
+      return platform::Status::failure(3);
+    }
+    m_files[key(path)] = File{path, bytes};
+    return platform::Status::success();
   }
   platform::Status replaceFileAtomically(const std::string&, const std::string&) override {
     std::abort();
   }
-  platform::Status setDosTime(const std::string& path, uint32_t) override { return guard(path); }
+  platform::Status setDosTime(const std::string& path, uint32_t) override {
+    return fileExists(path) ? platform::Status::success() : platform::Status::failure(2);
+  }
   std::optional<uint64_t> fileSize(const std::string& path) override {
-    (void)guard(path);
-    return 0;
+    guard(path);
+    const auto it = m_files.find(key(path));
+    if (it == m_files.end()) return std::nullopt;
+    return it->second.bytes.size();
   }
   std::string fullPath(const std::string& path) override { return path; }
 
+  // After the merge: every file lies in the help folder under names the rule of update data
+  // takes, and the scratch file is gone.
+  void checkTree() const {
+    for (const auto& [folded, file] : m_files) {
+      check(file.path.compare(0, kFolder.size(), kFolder) == 0, "no file outside the folder");
+      const auto checked = platform::names::checkRelativePath(file.path.substr(kFolder.size()));
+      check(checked.problem == platform::names::NameProblem::none && !checked.parts.empty(),
+            "every file's name passes the name rule");
+    }
+  }
+
  private:
-  platform::Status guard(const std::string& path) {
-    check(insideFolder(path), "files stay inside the help folder");
-    return {};
+  struct File {
+    std::string path;
+    std::string bytes;
+  };
+  static std::string key(const std::string& path) { return platform::ascii::toLower(path); }
+  static std::string parentOf(const std::string& path) {
+    const size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+  }
+  void guard(const std::string& path) const {
+    check(path == kScratch || path + "\\" == kFolder || insideFolder(path),
+          "files stay inside the help folder");
   }
   std::string m_source;
+  std::map<std::string, File> m_files;
+  std::set<std::string> m_folders;
 };
 
 // Checks the reader's promises on the bytes read whole and in pieces of 3 bytes.
@@ -174,7 +237,7 @@ void checkParser(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   checkParser(bytes);
-  CheckingFiles files(bytes);
+  MemoryFiles files(bytes);
   IdentityCodec codec;
   NoPump pump;
   try {
@@ -183,5 +246,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const BrevanError&) {
     // bad time line or bad hexadecimal text: the program's error, as intended
   }
+  files.checkTree();
+  check(!files.exists(std::string(kScratch)), "the scratch file is removed");
   return 0;
 }

@@ -157,6 +157,8 @@ TEST_F(ExpansionRunTest, SettingsFileOfTheCurrentFormatIsKept) {
     bool kept;
   } rows[] = {{"[MediaLabelPrintSet]\r\nSettingNameCount=0\r\n", true},
               {"[MediaLabelPrintSet]\r\nSettingNameCount=-1\r\n", false},
+              // Only -1 means "no count": any other number, negative too, is the current format.
+              {"[MediaLabelPrintSet]\r\nSettingNameCount=-2\r\n", true},
               {"[Other]\r\nSettingNameCount=3\r\n", false},
               {"[MediaLabelPrintSet]\r\nSettingNameCount=many\r\n", false}};
   for (const auto& r : rows) {
@@ -170,13 +172,46 @@ TEST_F(ExpansionRunTest, SettingsFileOfTheCurrentFormatIsKept) {
   }
 }
 
+// Each step shows its own stage: a step that fails leaves its number on the label.
+TEST_F(ExpansionRunTest, TheStageOnTheLabelIsThatOfTheStepThatRuns) {
+  const struct {
+    int position;  // whose download is missing, so that its step fails
+    int stage;
+  } rows[] = {{0, 4}, {8, 8}, {11, 16}, {12, 20}, {32, 60}, {40, 84}, {42, 88}};  // each kind
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.position);
+    create();  // a failed run closes the window
+    preparePass2({0});
+    std::filesystem::remove(machine.native(kWork + (*form->WorkList)[row.position]));
+    std::string shown;
+    view.onMessage = [&](const ShownMessage& message) {
+      if (message.kind == platform::MessageKind::Error) {
+        shown = view.captionHistory[Control::ProgressLabel].back();
+      }
+    };
+    form->Unpress();
+    EXPECT_EQ(shown, std::to_string(row.stage) + " / 100");
+    EXPECT_EQ(view.progress(), row.stage);
+    view.messages.clear();
+  }
+}
+
 TEST_F(ExpansionRunTest, FailedExpansionIsRetriedReportedAndNeverInstalled) {
   preparePass2({0});
   machine.put(std::string(kWork) + "StepDlg.ex_", "");
   machine.put(std::string(kTarget) + "StepDlg.EXE", "the user's working program");
+  // Each attempt leaves an empty restored copy; the first pump of each wait takes it away, so
+  // the copies seen count the attempts that were followed by a wait.
+  const std::string restored = std::string(kWork) + "StepDlg.EXE";
+  int attempts = 0;
+  view.onProcessMessages = [&] {
+    if (!machine.has(restored)) return;
+    ++attempts;
+    std::filesystem::remove(machine.native(restored));
+  };
   form->Unpress();
-  // Three attempts, each followed by a ten-second wait on the monotonic (fake) clock.
-  EXPECT_GE(view.processCount, 3);
+  // Exactly three attempts, each followed by a ten-second wait on the monotonic (fake) clock.
+  EXPECT_EQ(attempts, 3);
   EXPECT_EQ(machine.clock.dateReadings, 0);
   ASSERT_EQ(view.messages.size(), 2u);
   EXPECT_EQ(view.messages[0].text, "StepDlg.ex_\rStepDlg.EXE\r展開に失敗しています。");

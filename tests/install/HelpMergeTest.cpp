@@ -235,17 +235,50 @@ TEST_F(HelpMerge, PathsLeavingTheHelpFolderAreSkipped) {
       "..",
       "sub\\",
       "",
-      "a\\\\evil.htm",
       "evil.htm:stream",
       "evil\x01.htm",
+      "evil\x1F.htm",
+      // Names Windows reads as devices, or cuts short, or refuses.
+      "CON",
+      "AUX.htm",
+      "x\\NUL\\y.htm",
+      "COM1.gif",
+      "lpt9.css",
+      "conin$.js",
+      "a<b.htm",
+      "a>b.htm",
+      "a\"b.htm",
+      "a*.htm",
+      "ok.htm.",
+      "ok.htm ",
+      "sub.\\ok.htm",
   };
-  for (const char* path : paths) {
-    SCOPED_TRACE(testing::PrintToString(std::string(path)));
-    EXPECT_TRUE(merge(block(path, "0", {"41"}) + block("ok.htm", "0", {"fine"})));
+  const std::string longName = std::string(252, 'n') + ".gif";
+  std::vector<std::string> rows(std::begin(paths), std::end(paths));
+  rows.push_back(longName);
+  const std::string helpNative = machine.native(kFolder);
+  for (const std::string& path : rows) {
+    SCOPED_TRACE(testing::PrintToString(path.substr(0, 40)));
+    EXPECT_TRUE(merge(block("ok.htm", "0", {"fine"}) + block(path, "0", {"41"})));
+    std::vector<std::string> entries;
+    for (const auto& e : fs::recursive_directory_iterator(helpNative)) {
+      entries.push_back(fs::relative(e.path(), helpNative));
+    }
+    EXPECT_EQ(entries, std::vector<std::string>{"ok.htm"});
     EXPECT_EQ(machine.get(help("ok.htm")), "fine\r\n");
     for (const auto& name : allNames()) EXPECT_EQ(name.find("evil"), std::string::npos) << name;
     ASSERT_TRUE(files().deleteFile(help("ok.htm")).ok());
   }
+}
+
+// The scratch file lives beside the help folder, so a block may carry its name in any case.
+TEST_F(HelpMerge, BlocksNamedLikeTheScratchFileAreWritten) {
+  EXPECT_TRUE(merge(block("~MERGE~.TMP", "0", {"4142"}) + block("a.htm", "0", {"page"}) +
+                    block("sub\\~merge~.tmp", "0", {"43"})));
+  EXPECT_EQ(machine.get(help("~MERGE~.TMP")), "AB");
+  EXPECT_EQ(machine.get(help("a.htm")), "page\r\n");
+  EXPECT_EQ(machine.get(help("sub\\~merge~.tmp")), "C");
+  EXPECT_FALSE(files().fileExists("C:\\APP\\NEW_BIN\\~MERGE~.TMP"));
 }
 
 TEST_F(HelpMerge, FolderThatCannotBeCreatedSkipsTheBlock) {

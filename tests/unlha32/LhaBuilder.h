@@ -16,7 +16,20 @@ struct LhaMember {
   bool symlink = false;   // level 2 -lhd- member with Unix mode 0120777; file holds "name|target"
   bool badCrc = false;    // the stored CRC does not match the data
   char method[6] = "-lh0-";
+  // When not empty, the packed data stored instead of data, announced with the original size
+  // and CRC below (badCrc still spoils the CRC).
+  std::string packed;
+  uint32_t announcedSize = 0;
+  uint16_t announcedCrc = 0;
 };
+
+// An -lh5- stream that decodes to length blank bytes (the decoder's history starts as blanks)
+// with almost no data: blocks of 65535 commands whose code trees hold a single code each, a
+// 256-byte copy of the byte before. No encoder writes this; it is the format's bomb.
+std::string lh5Bomb(uint64_t length);
+
+// CRC-16 of LHA over count copies of one byte, without walking them.
+uint16_t lhaCrcOfRepeated(uint8_t byte, uint64_t count);
 
 // The archive's bytes: each member's header and data, then the end mark (a zero byte) when
 // endMark is set.

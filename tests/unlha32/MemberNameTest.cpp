@@ -148,12 +148,34 @@ TEST(MemberName, CheckedPaths) {
       {"com1.dat", UNLHA_ERROR_UNSAFE_PATH, {}},
       {"console.txt", 0, {"console.txt"}},
       {"com10", 0, {"com10"}},
+      {"AUX.htm", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"x\\NUL\\y.htm", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"COM1.gif", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"aux .txt", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"conin$", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"CONOUT$.log", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"lpt9.txt", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"COM0", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"COM\xC2\xB9.txt", UNLHA_ERROR_UNSAFE_PATH, {}},  // COM¹
+      {"lpt\xC2\xB3", UNLHA_ERROR_UNSAFE_PATH, {}},      // LPT³
+      {"COM\xC2\xB4", 0, {"COM\xC2\xB4"}},               // ´ is no digit
+      {"a<b", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"a>b", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"say\"hi\"", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"star*", UNLHA_ERROR_UNSAFE_PATH, {}},
+      {"del\x7F", UNLHA_ERROR_UNSAFE_PATH, {}},
       {longName, UNLHA_ERROR_LONG_FILE_NAME, {}},
       {"a\\" + longName, UNLHA_ERROR_LONG_FILE_NAME, {}},
       {std::string(600, 'a') + "\\" + std::string(600, 'b'), UNLHA_ERROR_LONG_FILE_NAME, {}},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.path.substr(0, 40));
+  std::vector<Row> table(std::begin(rows), std::end(rows));
+  // Every control character, in a folder name and in a file name.
+  for (char c = 1; c < 0x20; ++c) {
+    table.push_back({std::string("a") + c + "b\\x", UNLHA_ERROR_UNSAFE_PATH, {}});
+    table.push_back({std::string("x\\a") + c, UNLHA_ERROR_UNSAFE_PATH, {}});
+  }
+  for (const Row& row : table) {
+    SCOPED_TRACE(::testing::PrintToString(row.path.substr(0, 40)));
     const auto checked = checkMemberPath(row.path);
     EXPECT_EQ(checked.error, row.error) << checked.reason;
     if (row.error == 0) {

@@ -103,7 +103,7 @@ std::set<std::string> UnlhaTest::tree(const std::string& nativeFolder) {
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(nativeFolder, ec); it != fs::end(it);
        it.increment(ec)) {
-    entries.insert(fs::relative(it->path(), nativeFolder).string());
+    entries.insert(it->path().lexically_relative(nativeFolder).string());
   }
   return entries;
 }

@@ -1,18 +1,22 @@
 // UNLHA32.DLL as the program loads it, on the jlha-made archives: extraction, CP932 names,
-// time stamps, and damaged or hostile archives that must leave nothing behind.
+// time stamps, damaged or hostile archives that must leave nothing behind, the limits on what
+// an archive may write, and the staging folders a killed run left.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "install/LhaBinding.h"
+#include "tests/unlha32/LhaBuilder.h"
 #include "unlha32/unlha32.h"
 
 namespace fs = std::filesystem;
@@ -161,6 +165,50 @@ TEST_F(UnlhaDll, DamagedAndHostileArchivesLeaveNothingBehind) {
     }
     EXPECT_EQ(left, expected);
     fs::remove_all(work / L"a");
+  }
+}
+
+// Before a byte is written: more than the drive holds (the destination is opened, and the
+// staging folder a killed run left there goes), then a bomb's sizes out of all proportion
+// (refused before the destination is even opened).
+TEST_F(UnlhaDll, LimitsAndLeftovers) {
+  const fs::path destination = work / L"dest";
+  fs::create_directories(destination / L".unlha32-4242-0.part");
+  std::ofstream(destination / L".unlha32-4242-0.part" / L"0") << "half a member";
+  fs::create_directories(destination / L".unlha32-4242-0.part.bak");
+  std::ofstream(destination / L".unlha32-7-7.part") << "a file of the user's";
+
+  test::LhaMember bomb;
+  bomb.file = "bomb.bin";
+  std::strcpy(bomb.method, "-lh5-");
+  bomb.announcedSize = 1U << 30;
+  bomb.packed = test::lh5Bomb(bomb.announcedSize);
+  bomb.announcedCrc = test::lhaCrcOfRepeated(' ', bomb.announcedSize);
+  ULARGE_INTEGER free{};
+  ASSERT_TRUE(::GetDiskFreeSpaceExW(work.c_str(), &free, nullptr, nullptr));
+  std::vector<test::LhaMember> big;
+  for (uint64_t announced = 0; announced <= free.QuadPart; announced += 0xFFFFFFFFu) {
+    test::LhaMember m;
+    m.file = "big" + std::to_string(big.size()) + ".bin";
+    m.packed = std::string(8000, 'x');
+    m.announcedSize = 0xFFFFFFFFu;
+    big.push_back(m);
+  }
+  const struct {
+    const char* name;
+    std::vector<test::LhaMember> members;
+    int result;
+  } cases[] = {{"beyond the drive", big, 0x8005}, {"bomb", {bomb}, 0x8017}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path archive = work / L"in.lzh";
+    std::ofstream(archive, std::ios::binary | std::ios::trunc) << test::buildLha(c.members);
+    EXPECT_EQ(extract(archive, destination), c.result);
+    std::set<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(destination)) {
+      left.insert(fs::relative(entry.path(), destination).string());
+    }
+    EXPECT_EQ(left, (std::set<std::string>{".unlha32-4242-0.part.bak", ".unlha32-7-7.part"}));
   }
 }
 
