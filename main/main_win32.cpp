@@ -7,6 +7,7 @@
 #include "app/ProgramEntry.h"
 #include "app/WindowDesign.h"
 #include "install/LhaBinding.h"
+#include "platform/win32/DllSearch_win32.h"
 #include "platform/win32/HttpTransfer_wininet.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Machine.h"
@@ -32,6 +33,8 @@ int runProgram() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before any library is loaded: none from the current folder, PATH or a planted copy.
+  platform::win32::restrictLibrarySearch();
   try {
     return runProgram();
   } catch (const std::exception& e) {

@@ -91,6 +91,7 @@ class CheckingFiles : public platform::FileSystem {
   platform::Status replaceFileAtomically(const std::string&, const std::string&) override {
     std::abort();
   }
+  platform::Status probeWritable(const std::string&) override { std::abort(); }
   platform::Status setDosTime(const std::string& path, uint32_t) override { return guard(path); }
   std::optional<uint64_t> fileSize(const std::string& path) override {
     (void)guard(path);
