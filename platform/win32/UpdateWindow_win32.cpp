@@ -9,6 +9,7 @@
 #include "platform/win32/CheckList_win32.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowClass_win32.h"
+#include "platform/win32/WindowGuard_win32.h"
 
 namespace platform::win32 {
 
@@ -57,8 +58,10 @@ UpdateWindow::UpdateWindow(const WindowDesign& design)
   ::InitCommonControlsEx(&common);
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   const std::wstring className = widen(design.name);
+  // The program's own icon, where its image carries one.
+  HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
   registerWindowClass(className.c_str(), &UpdateWindow::windowProc,
-                      ::LoadIconW(nullptr, IDI_APPLICATION));
+                      icon != nullptr ? icon : ::LoadIconW(nullptr, IDI_APPLICATION));
   m_formFont = fontFor(design.font);
   m_hwnd = ::CreateWindowExW(kExStyle, className.c_str(), widen(design.caption).c_str(), kStyle,
                              CW_USEDEFAULT, CW_USEDEFAULT, design.clientWidth, design.clientHeight,
@@ -238,7 +241,7 @@ LRESULT CALLBACK UpdateWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam
   }
   auto* self = reinterpret_cast<UpdateWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return self->handleMessage(message, wParam, lParam);
+  return guardedMessage([&] { return self->handleMessage(message, wParam, lParam); }, 0);
 }
 
 LRESULT UpdateWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -268,7 +271,16 @@ LRESULT UpdateWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
     case WM_DRAWITEM:
       if (m_checkList && wParam == static_cast<WPARAM>(controlId(Control::CheckListBox1))) {
-        m_checkList->draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        // Every paint would fail again and show another box: the first failure is shown, the
+        // list then stays as the system leaves it.
+        if (!m_paintFailed) {
+          try {
+            m_checkList->draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+          } catch (...) {
+            m_paintFailed = true;
+            reportWindowFailure();
+          }
+        }
         return TRUE;
       }
       break;

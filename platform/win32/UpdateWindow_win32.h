@@ -73,6 +73,7 @@ class UpdateWindow {
   HFONT m_formFont = nullptr;
   bool m_hourGlass = false;
   bool m_closed = false;
+  bool m_paintFailed = false;
 };
 
 }  // namespace platform::win32

@@ -1,5 +1,6 @@
-// The program on a real workstation: a planted UNLHA32.DLL is never loaded, and files a virus
-// scanner holds for a moment are still put in place.
+// The program on a real workstation: a planted UNLHA32.DLL is never loaded, files a virus
+// scanner holds for a moment are still put in place, and archives in folders named outside
+// CP932 (a user name such as 𠮷) still reach UNLHA32.DLL.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,9 +9,14 @@
 #include <future>
 #include <string>
 
+#include "install/LhaBinding.h"
+#include "install/LhaCommand.h"
 #include "platform/win32/BodyFile_win32.h"
 #include "platform/win32/FileSystem_win32.h"
+#include "platform/win32/Libraries_win32.h"
 #include "platform/win32/LzExpand_win32.h"
+#include "platform/win32/SystemFolders_win32.h"
+#include "platform/win32/TextCodec_win32.h"
 #include "platform/win32/WideText.h"
 #include "tests/win32/ScratchFolder.h"
 
@@ -126,6 +132,29 @@ TEST(Workstation, FilesHeldForAMomentAreStillPutInPlace) {
   EXPECT_EQ(win32test::readFile(dir / "copied.txt"), "copy");
   EXPECT_EQ(win32test::readFile(dir / "expanded.txt"), help);
   EXPECT_EQ(win32test::readFile(dir / "fetched.bin"), "body");
+}
+
+TEST(Workstation, ArchiveInAFolderOutsideCp932ReachesUnlhaInItsShortForm) {
+  win32test::ScratchFolder dir;
+  const std::string folder = dir / "𠮷野";
+  win32test::makeFolder(folder);
+  win32test::makeFolder(folder + "\\NEW_BIN");
+  win32test::makeFolder(folder + "\\NEW_BIN\\corins0.0");
+  win32test::writeFile(
+      folder + "\\CORINS0.lzh",
+      win32test::readFile(win32test::programFolder() + "\\unlha32-fixtures\\CORINS0.lzh"));
+  platform::win32::Cp932Codec codec;
+  platform::win32::Win32SystemFolders folders;
+  platform::win32::Win32Libraries libraries;
+  LhaBinding lha(libraries,
+                 [](const std::string&, const std::string& text) { ADD_FAILURE() << text; });
+  const std::string command =
+      install::LhaCommandLine(codec, folders, folder + "\\CORINS0.lzh", folder + "\\NEW_BIN");
+  EXPECT_EQ(command.find('?'), std::string::npos) << codec.fromCp932(command);
+  std::string output(255, '\0');
+  EXPECT_EQ(lha.Unlha(nullptr, command.c_str(), output.data(), 254), 0) << output.c_str();
+  EXPECT_NE(win32test::attributesOf(folder + "\\NEW_BIN\\corins0.0\\data.txt"),
+            INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
