@@ -208,22 +208,5 @@ TEST_F(UpdateEndToEndTest, ConnectionDroppedInAFileStopsThePassAndLeavesTheInsta
   expectStoppedAtTheMergeFile(run, window);
 }
 
-TEST_F(UpdateEndToEndTest, CancelDuringAFileStopsThePassWithoutABox) {
-  UpdateRun run("cancelled", s_wine.get());
-  // The file comes slowly enough for the cancel to land inside it.
-  run.mirror().setFault("MERGEHELP.IN_", {mirror::FaultKind::kSlow, 0, 16, 200});
-  run.startProgram();
-  const unsigned long window = passNotice(run);
-  ASSERT_NE(window, 0u);
-  waitForPaint(run, window);
-  run.clickClient(window, kStartX, kStartY);
-  ASSERT_TRUE(run.waitForRequest("MERGEHELP.IN_", 300s)) << run.shownWindows();
-  std::this_thread::sleep_for(500ms);
-  // The cancel button stands where the start button was.
-  run.clickClient(window, kStartX, kStartY);
-  EXPECT_EQ(run.waitForTitle("エラー", 3s), 0u) << "a box after the cancel" << run.shownWindows();
-  expectStoppedAtTheMergeFile(run, window);
-}
-
 }  // namespace
 }  // namespace e2e
