@@ -9,6 +9,9 @@ class BrevanError : public std::runtime_error {
   explicit BrevanError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// What the error box says for a failure that carries no text of its own.
+inline constexpr const char* kUnexpectedFailureText = "予期しないエラーが発生しました。";
+
 // The file-error texts every writer and reader of the program shows.
 inline std::string cannotCreateFileText(const std::string& path) {
   return "ファイル \"" + path + "\" を作成できません。";

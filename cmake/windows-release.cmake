@@ -21,7 +21,8 @@ function(brevan_windows_release)
   add_test(NAME windows_images
            COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-pe.sh ${CMAKE_SYSTEM_PROCESSOR}
                    ${CMAKE_BINARY_DIR} ${files})
-  set_tests_properties(windows_images PROPERTIES LABELS static)
+  set_tests_properties(windows_images PROPERTIES LABELS static
+                       ENVIRONMENT "VERSION=${BREVAN_RELEASE_VERSION}")
 
   install(TARGETS ${targets} RUNTIME DESTINATION .)
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/README.txt DESTINATION .)

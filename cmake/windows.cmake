@@ -36,9 +36,33 @@ add_subdirectory(tests/win32)
 
 # The Windows program: the same core on the Win32 backends and the native window. A GUI
 # program (no console) whose entry takes the wide-character command line.
-add_executable(brevan-update WIN32 main/main_win32.cpp)
-target_link_libraries(brevan-update PRIVATE core platform_win32 view_win32)
-target_link_options(brevan-update PRIVATE -municode)
+# Its resources: the manifest (elevation asked of administrators only, the Windows versions it
+# knows, no DPI awareness), the icon and the version information of the program's own version.
+enable_language(RC)
+set(BREVAN_VERSION_DOTS "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${PROJECT_VERSION_TWEAK}")
+string(REPLACE "." "," BREVAN_VERSION_COMMAS "${BREVAN_VERSION_DOTS}")
+set(BREVAN_MANIFEST_FILE ${CMAKE_BINARY_DIR}/brevan-update.manifest)
+set(BREVAN_ICON_FILE ${CMAKE_SOURCE_DIR}/packaging/windows/brevan-update.ico)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/brevan-update.manifest ${BREVAN_MANIFEST_FILE}
+               @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/brevan-update.rc.in
+               ${CMAKE_BINARY_DIR}/brevan-update.rc @ONLY)
+add_executable(brevan-update WIN32 main/main_win32.cpp ${CMAKE_BINARY_DIR}/brevan-update.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/brevan-update.rc PROPERTIES
+                            OBJECT_DEPENDS "${BREVAN_MANIFEST_FILE};${BREVAN_ICON_FILE}")
+# The system DLLs that are not among Windows' known libraries load late, from the system folder
+# only; linked before their ordinary import libraries, so no function of theirs is imported at
+# start.
+include(${CMAKE_SOURCE_DIR}/cmake/DelayImports.cmake)
+set(brevan_delayed)
+foreach(library version lz32 wininet comctl32)
+  brevan_delay_import(delayed ${library}.dll ${library})
+  list(APPEND brevan_delayed ${delayed})
+endforeach()
+target_link_libraries(brevan-update PRIVATE core platform_win32 view_win32 ${brevan_delayed})
+# Terminal-server aware: on RDS and Citrix hosts the Windows folder is the system's, not a
+# per-user copy.
+target_link_options(brevan-update PRIVATE -municode -Wl,--tsaware)
 brevan_warnings(brevan-update)
 
 include(${CMAKE_SOURCE_DIR}/cmake/windows-release.cmake)

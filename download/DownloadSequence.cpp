@@ -43,6 +43,13 @@ void TMainForm::DownLoadButtonClick() {
     app::showError(m_view, "インストール先フォルダ \"" + InstallPath + "\" は更新できません。");
     return;
   }
+  // A folder the user may not write (Program Files for a standard user) would be left half
+  // moved: said plainly, with the way out, before anything is touched.
+  if (!files.probeWritable(InstallPath)) {
+    app::showError(m_view, "インストール先フォルダ \"" + InstallPath +
+                               "\" に書き込めません。管理者として実行してください。");
+    return;
+  }
   ClearReadOnly(app::withBackslash(InstallPath));
 
   // Leftovers of a run that was cut off go first: they are not entries to move or install.

@@ -4,6 +4,7 @@
 #include "install/ExpansionTexts.h"
 #include "install/HelpMerge.h"
 #include "install/LhaBinding.h"
+#include "install/LhaCommand.h"
 #include "platform/AsciiCase.h"
 
 namespace install {
@@ -33,19 +34,20 @@ void TMainForm::InstallArchiveFolder(const std::string& folder, int position) {
     CreateError(install::expansionStepFailed(folder + "CreateFolder"));
   }
   const std::string& entry = WorkList->at(static_cast<size_t>(position));
-  // Results are not examined: a folder that fails to fill stays as it was.
+  // A merge that fails leaves the folder as it was; an archive the library could not expand
+  // would leave it unfilled while the update says it is done, so that stops the run.
   if (!FirstPass && platform::ascii::toUpper(entry).rfind("MERGEHELP.", 0) == 0) {
     (void)install::MergeHelpFile(m_services.files, m_services.codec, m_view,
                                  WorkPath + app::changeExtension(entry, ".INI"),
                                  InstallPath + "ヘルプ");
-  } else {
-    (void)ExpandArchive(WorkPath + entry, app::withoutBackslash(InstallPath));
+  } else if (ExpandArchive(WorkPath + entry, app::withoutBackslash(InstallPath)) != 0) {
+    CreateError(install::expansionStepFailed(position));
   }
 }
 
 int TMainForm::ExpandArchive(const std::string& archivePath, const std::string& destFolder) {
-  std::string command = "e -jyc -jyo \"" + archivePath + "\" -d1 -c1 \"" + destFolder + "\\\"";
-  std::string bytes = m_services.codec.toCp932(command);
+  std::string bytes =
+      install::LhaCommandLine(m_services.codec, m_services.folders, archivePath, destFolder);
   // The library is told one character less than the buffer holds.
   std::string output(255, '\0');
   int result = 0;

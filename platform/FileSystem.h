@@ -103,6 +103,10 @@ class FileSystem {
   }
   // Writes beside the file and renames over it, so the file is never left half written.
   virtual Status replaceFileAtomically(const std::string& path, const std::string& bytes) = 0;
+  // Creates a file of the program's own in the folder and removes it again: success when the
+  // folder takes new files, else the code that refused it (5 for a folder the user may not
+  // write).
+  virtual Status probeWritable(const std::string& folder) = 0;
   // Sets the last-write time from a DOS date (high 16 bits) and time (low 16 bits), local time.
   virtual Status setDosTime(const std::string& path, uint32_t dosDateTime) = 0;
   virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;

@@ -15,6 +15,9 @@ class SystemFolders {
   virtual std::string tempPath() = 0;
   // Long form of a path (GetLongPathName); nullopt when there is no such service or it fails.
   virtual std::optional<std::string> longPathName(const std::string& path) = 0;
+  // Short (8.3) form of an existing path (GetShortPathName), whose names are plain ASCII where
+  // the volume keeps short names; nullopt when there is none.
+  virtual std::optional<std::string> shortPathName(const std::string& path) = 0;
 };
 
 }  // namespace platform

@@ -4,13 +4,19 @@
 # DLLs Windows itself has (no libwinpthread-1.dll, libgcc_s or libstdc++: the link is static);
 # UNLHA32.DLL exports exactly Unlha, UnlhaGetVersion and UnlhaCheckArchive under their plain
 # names, on i686 in the Windows API convention (the callee removes 16, 0 and 8 argument bytes);
-# brevan-update.exe is a GUI program.
-# Usage: check-pe.sh <i686|x86_64> <folder> <file that must be there>...
+# brevan-update.exe is a GUI program, Terminal-Server aware, with resources: a manifest asking
+# for "highestAvailable", naming Windows 7 to 10/11, without DPI awareness or common controls 6,
+# an icon and version information of the release's version; it imports none of the system DLLs
+# that are not known libraries (VERSION, LZ32, WININET, COMCTL32): those load late, from the
+# system folder.
+# Usage: [VERSION=a.b.c.d] check-pe.sh <i686|x86_64> <folder> <file that must be there>...
 set -euo pipefail
 arch=${1:?i686 or x86_64}
 folder=${2:?folder}
 shift 2
 objdump=$arch-w64-mingw32-objdump
+objcopy=$arch-w64-mingw32-objcopy
+windres=$arch-w64-mingw32-windres
 case $arch in
   i686) magic="(PE32)" ;;
   x86_64) magic="(PE32+)" ;;
@@ -75,6 +81,36 @@ for image in "${images[@]}"; do
       ;;
     brevan-update.exe)
       grep -qE "^Subsystem.*Windows GUI" <<<"$headers" || fail "$name: not a GUI program"
+      grep -q "TERMINAL_SERVICE_AWARE" <<<"$headers" || fail "$name: not Terminal-Server aware"
+      for late in version.dll lz32.dll wininet.dll comctl32.dll; do
+        awk '/DLL Name:/ {print tolower($3)}' <<<"$headers" | grep -qxF "$late" &&
+          fail "$name: imports $late at start (it would be taken from the program's folder)"
+      done
+      rsrc=$(mktemp)
+      if ! "$objcopy" -O binary --only-section=.rsrc "$image" "$rsrc" 2>/dev/null || ! [ -s "$rsrc" ]; then
+        fail "$name: no resource section"
+      else
+        manifest=$(tr -d '\0' <"$rsrc" | tr '\n' ' ' | grep -ao '<assembly.*</assembly>' || true)
+        [ -n "$manifest" ] || fail "$name: no manifest"
+        grep -q 'requestedExecutionLevel level="highestAvailable"' <<<"$manifest" ||
+          fail "$name: the manifest does not ask for highestAvailable"
+        for os in 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+          1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+          grep -q "supportedOS Id=\"{$os}\"" <<<"$manifest" || fail "$name: the manifest lacks supportedOS $os"
+        done
+        grep -q '<dpiAware[^>]*>false</dpiAware>' <<<"$manifest" ||
+          fail "$name: the manifest does not say dpiAware false"
+        grep -qiE 'dpiAwareness|Microsoft\.Windows\.Common-Controls' <<<"$manifest" &&
+          fail "$name: the manifest asks for DPI awareness or common controls 6"
+        types=$("$windres" -i "$image" -O rc 2>/dev/null | grep -o 'Type: [a-z0-9 ]*' | sort -u | tr '\n' ' ')
+        for type in "Type: group icon" "Type: version" "Type: 24"; do
+          grep -qF "$type" <<<"$types" || fail "$name: no resource of $type"
+        done
+        if [ -n "${VERSION:-}" ]; then
+          strings -el "$rsrc" | grep -qxF "$VERSION" || fail "$name: version information is not $VERSION"
+        fi
+      fi
+      rm -f "$rsrc"
       ;;
   esac
 done

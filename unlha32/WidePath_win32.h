@@ -2,13 +2,15 @@
 #pragma once
 
 #include <string>
-#include <string_view>
+
+#include "platform/win32/WideText.h"
 
 namespace unlha {
 
-// UTF-8 to UTF-16 and back; bytes that are not UTF-8 and lone surrogates become U+FFFD.
-std::wstring widen(std::string_view utf8);
-std::string narrow(std::wstring_view utf16);
+// UTF-8 to UTF-16 and back, the Windows layer's one conversion: bytes that are not UTF-8 and
+// lone surrogates become U+FFFD.
+using platform::win32::narrow;
+using platform::win32::widen;
 
 // The full path of a native path ('\' or '/' between names, relative to the current folder
 // or absolute) in the "\\?\" form, so that long paths work and names are taken as they are;

@@ -25,7 +25,7 @@ target_compile_options(lhasa PRIVATE -w)  # outside code: its warnings are not o
 add_library(unlha32_core STATIC ${unlha32_common} ArchiveFile_win32.cpp Destination_win32.cpp
                                 DestinationStaging_win32.cpp WidePath_win32.cpp)
 target_include_directories(unlha32_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(unlha32_core PUBLIC lhasa)
+target_link_libraries(unlha32_core PUBLIC lhasa platform_win32)
 brevan_warnings(unlha32_core)
 
 # Exported through the .def file only: the plain names, in the Windows API convention.

@@ -95,6 +95,15 @@ Status PosixFileSystem::replaceFileAtomically(const std::string& path, const std
   return writeNew(*n, bytes, exists ? &st : nullptr);
 }
 
+Status PosixFileSystem::probeWritable(const std::string& folder) {
+  const auto n = native(folder);
+  if (!n) return Status::failure(m_lastError.get());
+  FileBeside probe;
+  if (int error = probe.open(*n + "/probe", 0600); error != 0) return failErrno(error, *n);
+  probe.discard();
+  return Status::success();
+}
+
 Status PosixFileSystem::writeNew(const std::string& target, const std::string& bytes,
                                  const struct stat* replaced) {
   FileBeside file;

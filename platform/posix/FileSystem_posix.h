@@ -55,6 +55,7 @@ class PosixFileSystem final : public FileSystem {
   std::unique_ptr<FileWriter> createForWriting(const std::string& path) override;
   // Keeps the permissions of the file it replaces; synced to disk before the rename.
   Status replaceFileAtomically(const std::string& path, const std::string& bytes) override;
+  Status probeWritable(const std::string& folder) override;
   // Invalid dates and times (month 13, 30 February, hour 24, …) fail with 87.
   Status setDosTime(const std::string& path, uint32_t dosDateTime) override;
   // Size of a file; nullopt (5) for a folder.

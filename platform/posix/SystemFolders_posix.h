@@ -20,6 +20,8 @@ class PosixSystemFolders final : public SystemFolders {
   // The path with every component that exists in the case it has on disk; components past the
   // first missing one keep the case given. nullopt for a path off every drive.
   std::optional<std::string> longPathName(const std::string& path) override;
+  // The machine folder keeps no short names.
+  std::optional<std::string> shortPathName(const std::string&) override { return std::nullopt; }
 
  private:
   const MachineFolder& m_machine;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Status.h"
+#include "platform/win32/NativeFile_win32.h"
 
 namespace platform::win32 {
 
@@ -37,7 +38,7 @@ class BodyFile {
   enum class State { kIdle, kWriting, kCommitted };
   std::wstring m_target;
   std::wstring m_temp;
-  HANDLE m_file = INVALID_HANDLE_VALUE;
+  Handle m_file;
   State m_state = State::kIdle;
 };
 

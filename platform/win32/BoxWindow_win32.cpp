@@ -3,6 +3,7 @@
 
 #include "platform/win32/MessagePump_win32.h"
 #include "platform/win32/WindowClass_win32.h"
+#include "platform/win32/WindowGuard_win32.h"
 
 namespace platform::win32 {
 
@@ -89,7 +90,7 @@ LRESULT CALLBACK BoxWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, L
   }
   auto* self = reinterpret_cast<BoxWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return self->handleMessage(message, wParam, lParam);
+  return guardedMessage([&] { return self->handleMessage(message, wParam, lParam); }, 0);
 }
 
 LRESULT BoxWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/win32/WideText.h"
+#include "platform/win32/WindowGuard_win32.h"
 
 namespace platform::win32 {
 
@@ -80,6 +81,7 @@ RECT CheckList::tickBoxOf(int index) const {
 }
 
 void CheckList::draw(const DRAWITEMSTRUCT& item) const {
+  if (beforeDraw) beforeDraw();
   HDC dc = item.hDC;
   const RECT& whole = item.rcItem;
   ::FillRect(dc, &whole, ::GetSysColorBrush(COLOR_WINDOW));
@@ -135,7 +137,8 @@ int CheckList::tickedItemAt(LPARAM point) const {
 
 LRESULT CALLBACK CheckList::listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<CheckList*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return self->handleMessage(message, wParam, lParam);
+  if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  return guardedMessage([&] { return self->handleMessage(message, wParam, lParam); }, 0);
 }
 
 LRESULT CheckList::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -38,6 +38,8 @@ class CheckList {
 
   // The parent hands its WM_DRAWITEM for this list here.
   void draw(const DRAWITEMSTRUCT& item) const;
+  // Runs before each item is painted; the window's tests make the paint fail with it.
+  std::function<void()> beforeDraw;
   // The tick box of an item, in the list's client pixels.
   RECT tickBoxOf(int index) const;
 

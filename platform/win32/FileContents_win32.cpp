@@ -65,14 +65,21 @@ Status Win32FileSystem::replaceFileAtomically(const std::string& path, const std
     done = ::SetFileAttributesW(temporary.c_str(), old & kKeptAttributes) != 0;
   }
   if (done) {
-    done = ::MoveFileExW(temporary.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    done = renameWritten(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   }
   if (done) return Status::success();
   const Status failed = recordLastError(m_lastError, kErrorWriteFault);
   (void)file.reset();
   (void)::DeleteFileW(temporary.c_str());
   return failed;
+}
+
+Status Win32FileSystem::probeWritable(const std::string& folder) {
+  std::wstring probe;
+  Handle file = createBeside(widen(folder) + L"\\probe", probe);
+  if (!file.valid()) return failLast();
+  if (!file.reset() || !::DeleteFileW(probe.c_str())) return failLast();
+  return Status::success();
 }
 
 Status Win32FileSystem::copyFile(const std::string& from, const std::string& to,
@@ -97,8 +104,7 @@ Status Win32FileSystem::copyFile(const std::string& from, const std::string& to,
   // The copy takes the source's attributes and time; then it takes the target's name.
   bool done = ::CopyFileW(source.c_str(), temporary.c_str(), FALSE) != 0;
   if (done) {
-    done = ::MoveFileExW(temporary.c_str(), target.c_str(),
-                         failIfExists ? 0 : MOVEFILE_REPLACE_EXISTING) != 0;
+    done = renameWritten(temporary, target, failIfExists ? 0 : MOVEFILE_REPLACE_EXISTING);
   }
   if (done) return Status::success();
   const DWORD error = ::GetLastError();

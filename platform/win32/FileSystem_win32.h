@@ -48,6 +48,7 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<FileWriter> createForWriting(const std::string& path) override;
   // Keeps the hidden and system attributes of the file it replaces; flushed before the rename.
   Status replaceFileAtomically(const std::string& path, const std::string& bytes) override;
+  Status probeWritable(const std::string& folder) override;
   // Local time at that date (summer time as it was then); invalid dates fail with 87.
   Status setDosTime(const std::string& path, uint32_t dosDateTime) override;
   // Size of a file; nullopt (5) for a folder.

@@ -1,10 +1,11 @@
-// Outside libraries by their Windows name, loaded with LoadLibraryW.
+// Outside libraries by their Windows name, from the program's folder or the system folder.
 #include "platform/win32/Libraries_win32.h"
 
 #include <windows.h>
 
 #include <cstdint>
 
+#include "platform/win32/DllSearch_win32.h"
 #include "platform/win32/WideText.h"
 
 namespace platform::win32 {
@@ -28,6 +29,21 @@ class Win32Library final : public Library {
   HMODULE m_module;
 };
 
+// The library at its full path, its own dependencies looked for beside it first; null when it
+// is not there or cannot load.
+HMODULE loadFrom(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty()) return nullptr;
+  const std::wstring path = folder + L"\\" + name;
+  if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return nullptr;
+  HMODULE module = ::LoadLibraryExW(
+      path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Windows 7 without its library-search update knows only the older flag.
+  if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+    module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  return module;
+}
+
 }  // namespace
 
 std::unique_ptr<Library> Win32Libraries::load(const std::string& name) {
@@ -35,9 +51,11 @@ std::unique_ptr<Library> Win32Libraries::load(const std::string& name) {
       name.find('\0') != std::string::npos || name == "." || name == "..") {
     return nullptr;
   }
+  const std::wstring wide = widen(name);
   DWORD oldMode = 0;
   ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
-  HMODULE module = ::LoadLibraryW(widen(name).c_str());
+  HMODULE module = loadFrom(programFolder(), wide);
+  if (module == nullptr) module = loadFrom(systemFolder(), wide);
   ::SetThreadErrorMode(oldMode, nullptr);
   if (module == nullptr) return nullptr;
   return std::make_unique<Win32Library>(module);

@@ -1,4 +1,4 @@
-// Outside libraries by their Windows name, loaded with LoadLibraryW.
+// Outside libraries by their Windows name, from the program's folder or the system folder.
 #pragma once
 
 #include <memory>
@@ -8,10 +8,11 @@
 
 namespace platform::win32 {
 
-// "UNLHA32.DLL" loads through the system's search, which looks in the program's own folder
-// first, so a library shipped beside the program wins over one installed elsewhere. A name with
-// a folder in it, or an empty one, loads nothing. The system shows no box for a library that is
-// missing or damaged.
+// "UNLHA32.DLL" loads from the program's own folder (the library shipped with it), else from
+// the system folder (SysWOW64 for the 32-bit program, where an installed library lives); never
+// from the current folder or PATH, where anyone could have put one. A name with a folder in it,
+// or an empty one, loads nothing. The system shows no box for a library that is missing or
+// damaged.
 class Win32Libraries final : public Libraries {
  public:
   std::unique_ptr<Library> load(const std::string& name) override;

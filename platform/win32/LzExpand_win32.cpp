@@ -133,7 +133,7 @@ Status Win32LzExpand::expand(const std::string& source, const std::string& targe
         const DWORD kept = targetAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         if (kept != 0) (void)::SetFileAttributesW(temporary.c_str(), kept);
       }
-      if (error == 0 && !::MoveFileExW(temporary.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      if (error == 0 && !renameWritten(temporary, to, MOVEFILE_REPLACE_EXISTING)) {
         error = lastCode(kErrorWriteFault);
       }
       if (error != 0) (void)::DeleteFileW(temporary.c_str());

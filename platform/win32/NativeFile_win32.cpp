@@ -7,6 +7,8 @@ namespace platform::win32 {
 namespace {
 
 constexpr DWORD kWritePiece = 1 << 20;
+constexpr ULONGLONG kRenameRetryMs = 3000;
+constexpr DWORD kRenameSliceMs = 50;
 
 bool identity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
   Handle file(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -42,10 +44,28 @@ bool writeAll(HANDLE file, const char* data, size_t size) {
     const DWORD piece = size > kWritePiece ? kWritePiece : static_cast<DWORD>(size);
     DWORD written = 0;
     if (!::WriteFile(file, data, piece, &written, nullptr)) return false;
+    if (written == 0) {
+      ::SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
     data += written;
     size -= written;
   }
   return true;
+}
+
+bool renameWritten(const std::wstring& from, const std::wstring& to, DWORD flags) {
+  const ULONGLONG start = ::GetTickCount64();
+  for (;;) {
+    if (::MoveFileExW(from.c_str(), to.c_str(), flags)) return true;
+    const DWORD error = ::GetLastError();
+    if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+        ::GetTickCount64() - start >= kRenameRetryMs) {
+      ::SetLastError(error);
+      return false;
+    }
+    ::Sleep(kRenameSliceMs);
+  }
 }
 
 bool sameFile(const std::wstring& a, const std::wstring& b) {

@@ -1,4 +1,4 @@
-// Native-file helpers of the Win32 backends: handles, files written beside, path pieces.
+// Native-file helpers of the Windows layer: handles, files written beside, path pieces.
 #pragma once
 
 #include <windows.h>
@@ -7,13 +7,22 @@
 
 namespace platform::win32 {
 
-// A file handle closed when it goes out of scope.
+// A kernel handle (file, process, event) closed when it goes out of scope; the one owner of
+// such handles in the Windows layer.
 class Handle {
  public:
   explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : m_handle(handle) {}
-  ~Handle() { reset(); }
+  ~Handle() { (void)reset(); }
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
+  Handle(Handle&& other) noexcept : m_handle(other.release()) {}
+  Handle& operator=(Handle&& other) noexcept {
+    if (this != &other) {
+      (void)reset();
+      m_handle = other.release();
+    }
+    return *this;
+  }
   HANDLE get() const { return m_handle; }
   bool valid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
   HANDLE release() {
@@ -42,6 +51,12 @@ Handle createBeside(const std::wstring& target, std::wstring& path);
 
 // Writes every byte; false (last error set) on failure.
 bool writeAll(HANDLE file, const char* data, size_t size);
+
+// Renames a file the program has just written onto its target (MoveFileExW with `flags`).
+// Resident virus scanners hold a freshly closed file for a moment: on access denied (5) or a
+// sharing violation (32) the rename is tried again for up to 3 s before it fails. False (last
+// error set) on failure.
+bool renameWritten(const std::wstring& from, const std::wstring& to, DWORD flags);
 
 // True when both paths name one existing file (the same volume and file index).
 bool sameFile(const std::wstring& a, const std::wstring& b);

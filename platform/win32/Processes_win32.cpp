@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/NativeFile_win32.h"
 #include "platform/win32/Status_win32.h"
 #include "platform/win32/WideText.h"
 
@@ -11,16 +12,13 @@ namespace {
 
 class Win32Process final : public Process {
  public:
-  explicit Win32Process(HANDLE process) : m_process(process) {}
   // Closing the handle does not end the program.
-  ~Win32Process() override { ::CloseHandle(m_process); }
-  Win32Process(const Win32Process&) = delete;
-  Win32Process& operator=(const Win32Process&) = delete;
+  explicit Win32Process(HANDLE process) : m_process(process) {}
 
-  bool running() override { return ::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+  bool running() override { return ::WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
 
  private:
-  HANDLE m_process;
+  Handle m_process;
 };
 
 }  // namespace
@@ -37,12 +35,14 @@ std::unique_ptr<Process> Win32Processes::start(const std::string& commandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
+  // The started program gets the system's default error mode, not the one the program set
+  // for its own library loads.
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
+                        nullptr, nullptr, &startup, &started)) {
     (void)recordLastError(m_lastError);
     return nullptr;
   }
-  ::CloseHandle(started.hThread);
+  const Handle thread(started.hThread);  // not needed
   return std::make_unique<Win32Process>(started.hProcess);
 }
 

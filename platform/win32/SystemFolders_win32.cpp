@@ -42,4 +42,11 @@ std::optional<std::string> Win32SystemFolders::longPathName(const std::string& p
   });
 }
 
+std::optional<std::string> Win32SystemFolders::shortPathName(const std::string& path) {
+  const std::wstring wide = widen(path);
+  return filled([&wide](wchar_t* buffer, DWORD size) {
+    return ::GetShortPathNameW(wide.c_str(), buffer, size);
+  });
+}
+
 }  // namespace platform::win32

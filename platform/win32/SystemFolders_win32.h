@@ -15,6 +15,7 @@ class Win32SystemFolders final : public SystemFolders {
   std::optional<std::string> windowsDirectory() override;
   std::string tempPath() override;
   std::optional<std::string> longPathName(const std::string& path) override;
+  std::optional<std::string> shortPathName(const std::string& path) override;
 };
 
 }  // namespace platform::win32

@@ -1,4 +1,4 @@
-// The update window on Win32: native controls at their designed pixel places, and their events.
+// The update window on Win32: native controls at their designed pixel places.
 #include "platform/win32/UpdateWindow_win32.h"
 
 #include <commctrl.h>
@@ -19,8 +19,6 @@ constexpr DWORD kExStyle = 0;
 constexpr int kFirstControlId = 100;
 constexpr int kFirstMenuId = 200;
 constexpr UINT kLabelFormat = DT_NOPREFIX | DT_EXPANDTABS;
-
-int controlId(Control c) { return kFirstControlId + static_cast<int>(c); }
 
 // Text extent of a label: its widest line by the height of its lines.
 SIZE labelSize(HWND label, HFONT font, const std::wstring& text) {
@@ -57,8 +55,10 @@ UpdateWindow::UpdateWindow(const WindowDesign& design)
   ::InitCommonControlsEx(&common);
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   const std::wstring className = widen(design.name);
+  // The program's own icon, where its image carries one.
+  HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
   registerWindowClass(className.c_str(), &UpdateWindow::windowProc,
-                      ::LoadIconW(nullptr, IDI_APPLICATION));
+                      icon != nullptr ? icon : ::LoadIconW(nullptr, IDI_APPLICATION));
   m_formFont = fontFor(design.font);
   m_hwnd = ::CreateWindowExW(kExStyle, className.c_str(), widen(design.caption).c_str(), kStyle,
                              CW_USEDEFAULT, CW_USEDEFAULT, design.clientWidth, design.clientHeight,
@@ -100,6 +100,8 @@ HMENU UpdateWindow::buildMenu() const {
                 widen(m_design.menu.text).c_str());
   return bar;
 }
+
+int UpdateWindow::controlId(Control c) { return kFirstControlId + static_cast<int>(c); }
 
 int UpdateWindow::menuCommandId(MenuCommand command) {
   return kFirstMenuId + static_cast<int>(command);
@@ -207,97 +209,6 @@ void UpdateWindow::centreOnScreen() {
   ::SetWindowPos(m_hwnd, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void UpdateWindow::setHourGlass(bool on) {
-  m_hourGlass = on;
-  POINT at{};
-  ::GetCursorPos(&at);
-  HWND under = ::WindowFromPoint(at);
-  if (under == m_hwnd || ::IsChild(m_hwnd, under)) {
-    ::SetCursor(::LoadCursorW(nullptr, on ? IDC_WAIT : IDC_ARROW));
-  }
-}
-
-void UpdateWindow::restoreFocus() {
-  if (::GetActiveWindow() != m_hwnd || ::GetFocus() != nullptr) return;
-  HWND target = m_lastFocus;
-  if (target == nullptr || !::IsChild(m_hwnd, target) || !::IsWindowVisible(target) ||
-      !::IsWindowEnabled(target)) {
-    target = ::GetNextDlgTabItem(m_hwnd, nullptr, FALSE);
-  }
-  ::SetFocus(target != nullptr ? target : m_hwnd);
-}
-
-LRESULT CALLBACK UpdateWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<UpdateWindow*>(create->lpCreateParams);
-    self->m_hwnd = hwnd;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<UpdateWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return self->handleMessage(message, wParam, lParam);
-}
-
-LRESULT UpdateWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = ::GetFocus();
-        if (focus != nullptr && ::IsChild(m_hwnd, focus)) m_lastFocus = focus;
-        return 0;
-      }
-      restoreFocus();
-      // Every activation counts, not only the first: the logic repeats its ready steps.
-      if (m_events) m_events->onActivate();
-      return 0;
-    case WM_CLOSE:
-      if (m_closed || (m_events && !m_events->onClose())) return 0;
-      m_closed = true;
-      ::ShowWindow(m_hwnd, SW_HIDE);
-      return 0;
-    case WM_COMMAND:
-      onCommand(wParam, lParam);
-      return 0;
-    case WM_MEASUREITEM: {
-      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      item->itemHeight = static_cast<UINT>(m_design.checkList.itemHeight);
-      return TRUE;
-    }
-    case WM_DRAWITEM:
-      if (m_checkList && wParam == static_cast<WPARAM>(controlId(Control::CheckListBox1))) {
-        m_checkList->draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-      }
-      break;
-    case WM_SETCURSOR:
-      if (m_hourGlass) {
-        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-        return TRUE;
-      }
-      break;
-    case WM_NCDESTROY:
-      ::SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-      break;
-    default:
-      break;
-  }
-  return ::DefWindowProcW(m_hwnd, message, wParam, lParam);
-}
-
-void UpdateWindow::onCommand(WPARAM wParam, LPARAM lParam) {
-  if (m_events == nullptr) return;
-  const int id = LOWORD(wParam);
-  if (lParam == 0 && HIWORD(wParam) == 0) {
-    if (id == menuCommandId(MenuCommand::ProxyIP)) m_events->onProxyIPMenuClick();
-    if (id == menuCommandId(MenuCommand::ProxyPort)) m_events->onProxyPortMenuClick();
-    return;
-  }
-  if (HIWORD(wParam) != BN_CLICKED) return;
-  if (id == controlId(Control::DownLoadButton)) m_events->onDownLoadClick();
-  if (id == controlId(Control::CancelButton)) m_events->onCancelClick();
 }
 
 }  // namespace platform::win32

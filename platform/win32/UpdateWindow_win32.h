@@ -34,6 +34,8 @@ class UpdateWindow {
   HFONT formFont() const { return m_formFont; }
   // The command a menu item sends to the window.
   static int menuCommandId(MenuCommand command);
+  // The identifier a control's messages carry.
+  static int controlId(Control c);
 
   // Text of a label or button (the list and the bar have none and ignore it). Labels fit their
   // size to the new text, keeping their place; a right-aligned one keeps its right edge.
@@ -73,6 +75,7 @@ class UpdateWindow {
   HFONT m_formFont = nullptr;
   bool m_hourGlass = false;
   bool m_closed = false;
+  bool m_paintFailed = false;
 };
 
 }  // namespace platform::win32

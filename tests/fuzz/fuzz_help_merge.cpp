@@ -131,6 +131,7 @@ class MemoryFiles : public platform::FileSystem {
   platform::Status setDosTime(const std::string& path, uint32_t) override {
     return fileExists(path) ? platform::Status::success() : platform::Status::failure(2);
   }
+  platform::Status probeWritable(const std::string&) override { std::abort(); }
   std::optional<uint64_t> fileSize(const std::string& path) override {
     guard(path);
     const auto it = m_files.find(key(path));

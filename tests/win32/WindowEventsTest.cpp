@@ -7,6 +7,7 @@
 #include "platform/win32/CheckList_win32.h"
 #include "platform/win32/UpdateWindow_win32.h"
 #include "platform/win32/Win32View.h"
+#include "platform/win32/WindowGuard_win32.h"
 #include "tests/win32/WindowTestSupport.h"
 
 namespace {
@@ -100,6 +101,32 @@ TEST_F(WindowEventsTest, ButtonsAndMenuItemsReachTheirHandlers) {
   view.processMessages();
   EXPECT_EQ(events.calls,
             (Calls{"DownLoadClick", "CancelClick", "ProxyIPMenuClick", "ProxyPortMenuClick"}));
+}
+
+TEST_F(WindowEventsTest, AFailureInAHandlerIsShownAndTheWindowLivesOn) {
+  std::vector<std::string> shown;
+  platform::win32::setWindowFailureReport([&](const std::string& text) { shown.push_back(text); });
+  showAndActivate();
+  events.onCall = [](const std::string& name) {
+    if (name == "DownLoadClick") throw std::runtime_error("失敗");
+    if (name == "CancelClick") throw 42;
+  };
+  ::PostMessageW(window().control(Control::DownLoadButton), BM_CLICK, 0, 0);
+  ::PostMessageW(window().control(Control::CancelButton), BM_CLICK, 0, 0);
+  // A failure while the list paints is shown once, however often it paints.
+  window().checkList().beforeDraw = [] { throw std::runtime_error("描画"); };
+  ::InvalidateRect(window().control(Control::CheckListBox1), nullptr, TRUE);
+  ::UpdateWindow(window().control(Control::CheckListBox1));
+  ::InvalidateRect(window().control(Control::CheckListBox1), nullptr, TRUE);
+  ::UpdateWindow(window().control(Control::CheckListBox1));
+  view.processMessages();
+  window().checkList().beforeDraw = nullptr;
+  events.onCall = nullptr;
+  ::PostMessageW(window().control(Control::DownLoadButton), BM_CLICK, 0, 0);
+  view.processMessages();
+  platform::win32::setWindowFailureReport(nullptr);
+  EXPECT_EQ(shown, (Calls{"描画", "失敗", ""}));
+  EXPECT_EQ(events.count("DownLoadClick"), 2);
 }
 
 TEST_F(WindowEventsTest, ClickOnATickBoxTogglesMakesItCurrentThenCallsTheHandler) {
