@@ -1,6 +1,8 @@
 // The hand-over between a fetch's worker thread and the window's thread.
 #include "platform/win32/HttpFetchChannel_win32.h"
 
+#include <wininet.h>
+
 #include <system_error>
 
 namespace platform::win32 {
@@ -30,6 +32,22 @@ bool FetchChannel::abandoned() const {
   return m_abandoned;
 }
 
+bool FetchChannel::adoptRequest(void* request) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_abandoned) {
+    ::InternetCloseHandle(request);
+    return false;
+  }
+  m_request = request;
+  return true;
+}
+
+void FetchChannel::releaseRequest() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_request) ::InternetCloseHandle(m_request);
+  m_request = nullptr;
+}
+
 std::vector<FetchNote> FetchChannel::take() {
   std::vector<FetchNote> taken;
   {
@@ -48,6 +66,9 @@ void FetchChannel::abandon() {
     m_abandoned = true;
     m_notes.clear();
     m_queuedBytes = 0;
+    // WinINet ends a blocking call on a handle another thread closes.
+    if (m_request) ::InternetCloseHandle(m_request);
+    m_request = nullptr;
   }
   m_room.notify_all();
 }

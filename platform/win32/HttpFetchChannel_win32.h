@@ -1,5 +1,6 @@
 // The hand-over between a fetch's worker thread and the window's thread: what the worker learnt,
-// queued in arrival order, and an event the window's thread waits on together with its messages.
+// queued in arrival order, an event the window's thread waits on together with its messages,
+// and the request handle the window's thread closes to end the worker's blocking call.
 #pragma once
 
 #include <windows.h>
@@ -8,27 +9,13 @@
 #include <cstddef>
 #include <deque>
 #include <mutex>
-#include <string>
-#include <utility>
 #include <vector>
+
+#include "platform/http/TransferWire.h"
 
 namespace platform::win32 {
 
-struct FetchNote {
-  enum class Kind {
-    kHead,     // the final response's status, reason phrase and header fields
-    kPiece,    // body bytes, in order
-    kEnd,      // the body ended as the connection or the length says
-    kFailure,  // the request failed; code and description as EipwHTTP reports them
-  };
-  Kind kind = Kind::kEnd;
-  int status = 0;
-  std::string reason;
-  std::vector<std::pair<std::string, std::string>> fields;
-  std::string bytes;
-  int code = 0;
-  std::string description;
-};
+using FetchNote = http::WireNote;
 
 // Owned jointly by the window's thread and one worker, either of which may go first. The worker
 // waits only for room in the queue; the window's thread never waits on the channel's lock for
@@ -49,10 +36,16 @@ class FetchChannel {
   // full. Returns false, queuing nothing, once the window's thread has left the fetch.
   bool post(FetchNote note);
   bool abandoned() const;
+  // Worker side: the request handle its blocking calls run on, from now until releaseRequest.
+  // False, and the handle closed, when the window's thread has left already.
+  bool adoptRequest(void* request);
+  // Worker side: closes the adopted handle, unless abandon() closed it already.
+  void releaseRequest();
 
   // Window side: everything queued so far, oldest first.
   std::vector<FetchNote> take();
-  // The window's thread has left the fetch: the worker stops at its next step.
+  // The window's thread has left the fetch: the request handle is closed, which ends the
+  // worker's blocking call at once, and the worker stops at its next step.
   void abandon();
   // Set whenever a note is queued (auto-reset).
   HANDLE readyEvent() const { return m_ready; }
@@ -63,6 +56,7 @@ class FetchChannel {
   std::deque<FetchNote> m_notes;
   size_t m_queuedBytes = 0;
   bool m_abandoned = false;
+  void* m_request = nullptr;
   HANDLE m_ready = nullptr;
 };
 

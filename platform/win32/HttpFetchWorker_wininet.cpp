@@ -9,7 +9,9 @@
 #include <thread>
 #include <utility>
 
+#include "platform/http/SignInRules.h"
 #include "platform/http/TransferFailures.h"
+#include "platform/win32/WideText.h"
 
 namespace platform::win32 {
 
@@ -109,6 +111,14 @@ std::string queryText(HINTERNET request, DWORD info) {
   return text;
 }
 
+int statusOf(HINTERNET request) {
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  ::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                   nullptr);
+  return static_cast<int>(status);
+}
+
 void setTimeouts(HINTERNET handle, const FetchRequest& r) {
   // Each is a wish: a failure leaves WinINet's default, and the window's thread keeps its own
   // watch for a silent server.
@@ -117,6 +127,40 @@ void setTimeouts(HINTERNET handle, const FetchRequest& r) {
   ::InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
   ::InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof receive);
   ::InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+}
+
+// Sends the request; a proxy's challenge to a scheme WinINet answers itself is answered once
+// more on the same handle. False once a failure was posted.
+bool sendRequest(HINTERNET request, const FetchRequest& r, FetchChannel& channel) {
+  // A proxy's cache must never hand out a file the publisher has replaced.
+  std::string fields = "Cache-Control: no-cache\r\nPragma: no-cache\r\n";
+  const bool basic = r.scheme == http::AuthScheme::kBasic;
+  if (basic)
+    fields += "Proxy-Authorization: " + http::basicAuthorization(r.user, r.password) + "\r\n";
+  ::HttpAddRequestHeadersA(request, fields.c_str(), static_cast<DWORD>(fields.size()),
+                           HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
+  if (r.scheme && !basic && !r.user.empty()) {
+    const std::wstring user = widen(r.user);
+    const std::wstring password = widen(r.password);
+    ::InternetSetOptionW(request, INTERNET_OPTION_PROXY_USERNAME,
+                         const_cast<wchar_t*>(user.c_str()), static_cast<DWORD>(user.size() + 1));
+    ::InternetSetOptionW(request, INTERNET_OPTION_PROXY_PASSWORD,
+                         const_cast<wchar_t*>(password.c_str()),
+                         static_cast<DWORD>(password.size() + 1));
+  }
+  for (int leg = 0;; ++leg) {
+    if (!::HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
+      if (!channel.abandoned()) channel.post(failureOf(::GetLastError(), r));
+      return false;
+    }
+    if (!r.scheme || basic || leg == 2 || statusOf(request) != 407) return true;
+    // The challenge's page is read away before the answer goes out on the same connection.
+    std::string sink(4096, '\0');
+    DWORD read = 0;
+    while (::InternetReadFile(request, sink.data(), static_cast<DWORD>(sink.size()), &read) &&
+           read > 0) {
+    }
+  }
 }
 
 void runFetch(const FetchRequest& r, FetchChannel& channel) {
@@ -135,47 +179,45 @@ void runFetch(const FetchRequest& r, FetchChannel& channel) {
     channel.post(failureOf(::GetLastError(), r));
     return;
   }
-  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                 INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
                 INTERNET_FLAG_KEEP_CONNECTION;
   if (r.target.secure) flags |= INTERNET_FLAG_SECURE;
   // The ANSI call takes the target's bytes as they stand: CP932 names reach the server raw.
-  InternetHandle request(::HttpOpenRequestA(connection.h, "GET", r.target.object.c_str(),
-                                            "HTTP/1.1", nullptr, nullptr, flags, 0));
-  if (!request.h) {
+  HINTERNET opened = ::HttpOpenRequestA(connection.h, "GET", r.target.object.c_str(), "HTTP/1.1",
+                                        nullptr, nullptr, flags, 0);
+  if (!opened) {
     channel.post(failureOf(::GetLastError(), r));
     return;
   }
-  setTimeouts(request.h, r);
-  if (!::HttpSendRequestA(request.h, nullptr, 0, nullptr, 0)) {
-    channel.post(failureOf(::GetLastError(), r));
-    return;
-  }
+  // From here the channel owns the handle: the window's thread closes it to end a blocking call.
+  if (!channel.adoptRequest(opened)) return;
+  struct Release {
+    FetchChannel& channel;
+    ~Release() { channel.releaseRequest(); }
+  } release{channel};
+  setTimeouts(opened, r);
+  if (!sendRequest(opened, r, channel)) return;
 
   FetchNote head;
   head.kind = FetchNote::Kind::kHead;
-  DWORD status = 0;
-  DWORD size = sizeof status;
-  ::HttpQueryInfoA(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                   nullptr);
-  head.status = static_cast<int>(status);
-  head.reason = queryText(request.h, HTTP_QUERY_STATUS_TEXT);
-  head.fields = headerFields(queryText(request.h, HTTP_QUERY_RAW_HEADERS_CRLF));
-  if (!channel.post(std::move(head)) || status < 200 || status > 299) return;
+  head.status = statusOf(opened);
+  head.reason = queryText(opened, HTTP_QUERY_STATUS_TEXT);
+  head.fields = headerFields(queryText(opened, HTTP_QUERY_RAW_HEADERS_CRLF));
+  const bool success = head.status >= 200 && head.status <= 299;
+  if (!channel.post(std::move(head)) || !success) return;
 
   std::string buffer(kPieceSize, '\0');
   for (;;) {
-    // Waits until some bytes are there, so a slow body still arrives piece by piece.
+    // Waits until some bytes are there, so a slow body still arrives piece by piece. Only a
+    // read of 0 bytes ends the body: "nothing available" may come before the end.
     DWORD available = 0;
-    if (!::InternetQueryDataAvailable(request.h, &available, 0, 0)) {
-      channel.post(failureOf(::GetLastError(), r));
-      return;
-    }
+    if (!::InternetQueryDataAvailable(opened, &available, 0, 0)) available = 1;
     if (channel.abandoned()) return;
     DWORD read = 0;
-    if (available > 0 &&
-        !::InternetReadFile(request.h, buffer.data(), std::min(available, kPieceSize), &read)) {
-      channel.post(failureOf(::GetLastError(), r));
+    const DWORD want = std::clamp<DWORD>(available, 1, kPieceSize);
+    if (!::InternetReadFile(opened, buffer.data(), want, &read)) {
+      if (!channel.abandoned()) channel.post(failureOf(::GetLastError(), r));
       return;
     }
     if (read == 0) {

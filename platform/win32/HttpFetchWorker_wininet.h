@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/win32/HttpFetchChannel_win32.h"
@@ -16,12 +17,17 @@ struct FetchRequest {
   unsigned long connectTimeoutMs = 30000;
   // Longest wait for a byte, the response's head included.
   unsigned long receiveTimeoutMs = 65000;
+  // The answer to a proxy's sign-in: Basic goes as our own field; the other schemes WinINet
+  // answers itself, with the pair or, when none is given, the signed-in user's own credentials.
+  std::optional<http::AuthScheme> scheme;
+  std::string user;  // bytes as the scheme wants them
+  std::string password;
 };
 
 // Starts a detached worker for one GET. It posts to the channel one kHead, then (for a 2xx
-// status) kPiece notes and one kEnd, or a kFailure at any point; it stops at its next step once
-// the channel is abandoned and then closes its handles by itself, however long its current
-// WinINet call takes. Throws std::system_error when no thread can be started.
+// status) kPiece notes and one kEnd, or a kFailure at any point; once the channel is abandoned
+// (which closes the request handle) it stops at its next step and closes its other handles
+// itself. Throws std::system_error when no thread can be started.
 void startFetchWorker(FetchRequest request, std::shared_ptr<FetchChannel> channel);
 
 }  // namespace platform::win32

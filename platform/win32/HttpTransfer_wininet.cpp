@@ -1,155 +1,100 @@
-// The HTTP transfer component on WinINet: the fetch and how it ends.
+// The HTTP transfer component on WinINet: the body file and the hand-over to the worker.
 #include "platform/win32/HttpTransfer_wininet.h"
 
-#include <algorithm>
-#include <exception>
-#include <system_error>
+#include <windows.h>
 
+#include <exception>
+
+#include "platform/win32/BodyFile_win32.h"
 #include "platform/win32/HttpFetchWorker_wininet.h"
-#include "platform/win32/HttpTransferState_wininet.h"
 
 namespace platform::win32 {
 
 namespace {
 
-constexpr std::chrono::milliseconds kWorkerGrace{5000};
+// WinINet's own time-out comes later than the contract's stall watch and only lets a worker
+// that was left behind end: Wine reports a time-out while waiting for the head as a dropped
+// connection.
+constexpr std::chrono::milliseconds kWorkerReceiveTimeout{65000};
+
+class WindowsBody final : public http::BodyStore {
+ public:
+  Status open(const std::string& localFile) override { return m_file.open(localFile); }
+  Status write(const char* data, size_t size) override { return m_file.write(data, size); }
+  Status commit() override { return m_file.commit(); }
+  void discard() override { m_file.discard(); }
+  void keep() override { m_file.keep(); }
+
+ private:
+  BodyFile m_file;
+};
 
 }  // namespace
 
 WinInetTransfer::WinInetTransfer(TextCodec& codec, MessagePump& pump, LastError& lastError)
-    : m_codec(codec), m_pump(pump), m_lastError(lastError) {}
+    : TransferContract(codec, pump, lastError) {}
 
-WinInetTransfer::~WinInetTransfer() = default;
+WinInetTransfer::~WinInetTransfer() { stopRequest(); }
 
-void WinInetTransfer::ResetTransfer() {
-  if (m_active) m_abortRequested = true;
+std::unique_ptr<http::BodyStore> WinInetTransfer::makeBody() {
+  return std::make_unique<WindowsBody>();
 }
 
-void WinInetTransfer::AbortTransfer() {
-  if (m_active) m_abortRequested = true;
+std::vector<http::AuthScheme> WinInetTransfer::signInSchemes() const {
+  return {http::AuthScheme::kNegotiate, http::AuthScheme::kNtlm, http::AuthScheme::kDigest,
+          http::AuthScheme::kBasic};
 }
 
-void WinInetTransfer::setTimeouts(std::chrono::milliseconds connect,
-                                  std::chrono::milliseconds stall) {
-  m_connectTimeout = connect;
-  m_stallTimeout = stall;
+bool WinInetTransfer::answersWithOwnCredentials(http::AuthScheme scheme) const {
+  return scheme == http::AuthScheme::kNegotiate || scheme == http::AuthScheme::kNtlm;
 }
 
-void WinInetTransfer::setPollInterval(std::chrono::milliseconds interval) {
-  m_pollInterval = std::max(interval, std::chrono::milliseconds(1));
-}
-
-void WinInetTransfer::FetchURL(const std::string& url) {
-  if (m_active) throw EipwHTTP(http::kErrorTransferBusy, "A transfer is already in progress");
-  if (m_proxyPort < 0 || m_proxyPort > 65535) {
-    throw EipwHTTP(http::kErrorBadProxyPort, "Invalid proxy port " + std::to_string(m_proxyPort));
-  }
-  // Names are sent in the program's code page; a character it lacks would turn into '?', which
-  // starts a query and would ask for another file.
-  const std::string bytes = m_codec.toCp932(url);
-  if (std::count(bytes.begin(), bytes.end(), '?') != std::count(url.begin(), url.end(), '?')) {
-    throw EipwHTTP(http::kErrorBadUrl, "The URL has characters outside code page 932");
-  }
-  const auto target = requestTarget(bytes);
+void WinInetTransfer::startRequest(const http::WireRequest& wire) {
+  const auto target = requestTarget(wire.url);
   if (!target) throw EipwHTTP(http::kErrorBadUrl, "The URL is not a valid http address");
   FetchRequest request;
   request.target = *target;
-  if (!m_proxyHost.empty()) request.proxy = proxyText(m_proxyHost, m_proxyPort);
-  request.connectTimeoutMs = static_cast<unsigned long>(m_connectTimeout.count());
-  // The window's thread keeps the watch for a silent server. WinINet's own time-out comes later
-  // and only lets a worker that was left behind end: Wine reports a time-out while waiting for
-  // the head as a dropped connection.
-  request.receiveTimeoutMs = static_cast<unsigned long>((m_stallTimeout + kWorkerGrace).count());
-
-  Fetch f;
-  // An empty LocalFile leaves the body to the OnTransfer events.
-  if (!m_localFile.empty()) {
-    const Status st = f.body.open(m_localFile);
-    if (!st.ok()) {
-      m_lastError.set(st.error);
-      throw EipwHTTP(http::kErrorLocalFile,
-                     "Cannot write the local file (error " + std::to_string(st.error) + ")");
-    }
-    f.storeBody = true;
+  if (!wire.proxyHost.empty()) request.proxy = proxyText(wire.proxyHost, wire.proxyPort);
+  request.connectTimeoutMs = static_cast<unsigned long>(wire.connectTimeout.count());
+  request.receiveTimeoutMs = static_cast<unsigned long>(kWorkerReceiveTimeout.count());
+  request.scheme = wire.scheme;
+  if (!wire.ownCredentials) {
+    request.user = wire.user;
+    request.password = wire.password;
   }
-
-  std::shared_ptr<FetchChannel> channel;
   try {
-    channel = std::make_shared<FetchChannel>();
-    startFetchWorker(request, channel);
+    m_channel = std::make_shared<FetchChannel>();
+    startFetchWorker(request, m_channel);
   } catch (const std::exception&) {
-    f.body.discard();
+    m_channel.reset();
     throw EipwHTTP(http::kEngineErrorBase + 2, "The HTTP engine could not start");
   }
-  m_active = true;
-  m_abortRequested = false;
-  struct Running {
-    WinInetTransfer& self;
-    FetchChannel& channel;
-    ~Running() {
-      // Whatever the worker still does is no longer this fetch's business.
-      channel.abandon();
-      self.m_active = false;
-    }
-  } running{*this, *channel};
-  runLoop(f, *channel);
-  finish(f);
 }
 
-void WinInetTransfer::finish(Fetch& f) {
-  if (f.handlerError) {
-    try {
-      std::rethrow_exception(f.handlerError);
-    } catch (const std::exception& e) {
-      fail(f, http::kErrorTransferAborted, e.what());
-    } catch (...) {
-      f.body.discard();
-      throw;
+void WinInetTransfer::collectNotes(std::vector<http::WireNote>& notes, int64_t& headBytes) {
+  if (!m_channel) return;
+  for (FetchNote& note : m_channel->take()) {
+    if (note.kind == FetchNote::Kind::kHead) {
+      headBytes += static_cast<int64_t>(note.reason.size()) + 15;
+      for (const auto& [field, value] : note.fields) {
+        headBytes += static_cast<int64_t>(field.size() + value.size()) + 4;
+      }
     }
+    notes.push_back(std::move(note));
   }
-  if (m_abortRequested) fail(f, http::kErrorTransferAborted, "Transfer aborted");
-  if (f.stalled) {
-    fail(f, http::kErrorTimedOut,
-         "No data received for " + std::to_string(m_stallTimeout.count()) + " ms");
-  }
-  if (!f.writeStatus.ok()) {
-    m_lastError.set(f.writeStatus.error);
-    fail(f, http::kErrorLocalFile,
-         "Cannot write the local file (error " + std::to_string(f.writeStatus.error) + ")");
-  }
-  if (f.headSeen && !isSuccessStatus(f.status)) {
-    fail(f, f.status, http::reasonText(f.status, f.reason));
-  }
-  if (f.failure) fail(f, f.failure->code, f.failure->description);
-  if (f.announced && *f.announced != f.received) {
-    fail(f, http::kErrorShortBody,
-         "Transferred a partial file: " + std::to_string(f.received) + " of " +
-             std::to_string(*f.announced) + " bytes");
-  }
+}
 
-  if (f.storeBody) {
-    const Status st = f.body.commit();
-    if (!st.ok()) {
-      m_lastError.set(st.error);
-      fail(f, http::kErrorLocalFile,
-           "Cannot write the local file (error " + std::to_string(st.error) + ")");
-    }
-  }
-  auto raise = [&](auto&& call) {
-    try {
-      if (m_events) call(*m_events);
-    } catch (const std::exception& e) {
-      f.ended = true;
-      fail(f, http::kErrorTransferAborted, e.what());
-    }
-  };
-  // An empty body still reports its total, so the caller sees it arrive complete.
-  if (!f.pieceRaised) {
-    raise([&](HttpTransferEvents& ev) { ev.OnTransfer(*this, 0, 0, std::string_view()); });
-  }
-  f.ended = true;
-  raise([&](HttpTransferEvents& ev) { ev.OnEndTransfer(*this, 0); });
-  f.body.keep();
+void WinInetTransfer::waitForWire(std::chrono::milliseconds wait) {
+  if (!m_channel) return;
+  // Wakes for the worker's next note or for a new window message, whichever comes first.
+  const HANDLE ready = m_channel->readyEvent();
+  ::MsgWaitForMultipleObjects(1, &ready, FALSE, static_cast<DWORD>(wait.count()), QS_ALLINPUT);
+}
+
+void WinInetTransfer::stopRequest() {
+  // Whatever the worker still does is no longer this fetch's business.
+  if (m_channel) m_channel->abandon();
+  m_channel.reset();
 }
 
 }  // namespace platform::win32
