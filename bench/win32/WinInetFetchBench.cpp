@@ -4,8 +4,9 @@
 //
 //   bench_wininet_fetch ours|loop PROXY LIST   PROXY "host:port"; LIST lines "url<TAB>path"
 // Prints "<seconds> <peak KB>" for the fetches alone (the process's start is not counted).
-#include <psapi.h>
 #include <windows.h>
+
+#include <psapi.h>
 #include <wininet.h>
 
 #include <chrono>
