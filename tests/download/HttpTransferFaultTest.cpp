@@ -64,6 +64,42 @@ TEST_F(HttpTransferTest, EachServerFaultEndsAsTheWindowExpects) {
   }
 }
 
+TEST_F(HttpTransferTest, TransfersAreBoundedBySteadinessNotByTotalTimeAndBySize) {
+  // A stall window of one second stands for the minute: 1 KB must arrive within any window.
+  m_http->setTimeouts(std::chrono::seconds(5), std::chrono::seconds(1));
+  struct Row {
+    const char* what;
+    const char* fault;
+    size_t size;
+    int64_t limit;
+    std::string message;  // expected prefix; "" for success
+  };
+  const Row rows[] = {
+      {"a drip of 640 bytes a second", "slow:64:100", 20000, 2147483647,
+       "1028: Fewer than 1024 bytes received in 1000 ms"},
+      {"slow but steady, three windows long", "slow:4096:100", 120000, 2147483647, ""},
+      {"a length beyond the window's counters", "length:3000000000", 1000, 2147483647, "1063: "},
+      {"no length, reaching the limit", "nolength", 100000, 100000, "1063: "},
+      {"no length, below the limit", "nolength", 99999, 100000, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const std::string body = patternBytes(r.size);
+    publish("B.lzh", body);
+    m_mirror->setFault("B.lzh", *mirror::parseFault(r.fault));
+    m_http->setSizeLimit(r.limit);
+    m_log.events.clear();
+    const std::string message = fetch("B.lzh");
+    EXPECT_EQ(message.substr(0, r.message.size()), r.message) << message;
+    if (r.message.empty()) {
+      EXPECT_EQ(message, "");
+      EXPECT_TRUE(read("C:\\TEMP\\work\\B.lzh") == body);
+    } else {
+      EXPECT_THAT(workFiles(), ElementsAre());
+    }
+  }
+}
+
 TEST_F(HttpTransferTest, NoLengthHeaderIsNotAnErrorOfTheComponent) {
   publish("n", "close-delimited");
   m_mirror->setFault("n", *mirror::parseFault("nolength"));

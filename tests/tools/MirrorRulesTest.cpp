@@ -28,6 +28,11 @@ TEST(ParseFaultTest, ReadsEveryKindAndRefusesTheRest) {
       {"stall", true, FaultKind::kStall, kHalfBody, 0, 0},
       {"stall:7", true, FaultKind::kStall, 7, 0, 0},
       {"hang", true, FaultKind::kHang, kHalfBody, 0, 0},
+      {"nolength:1", true, FaultKind::kNoLength, 1, 0, 0},
+      {"signin:anna:pw:x", true, FaultKind::kSignIn, kHalfBody, 0, 0},
+      {"signinloop", true, FaultKind::kSignInLoop, kHalfBody, 0, 0},
+      {"strict", true, FaultKind::kStrict, kHalfBody, 0, 0},
+      {"length:3000000000", true, FaultKind::kLength, 3000000000u, 0, 0},
       // refused
       {"", false, {}, 0, 0, 0},
       {"status", false, {}, 0, 0, 0},
@@ -37,7 +42,9 @@ TEST(ParseFaultTest, ReadsEveryKindAndRefusesTheRest) {
       {"short:-1", false, {}, 0, 0, 0},
       {"slow:512", false, {}, 0, 0, 0},
       {"slow:0:10", false, {}, 0, 0, 0},
-      {"nolength:1", false, {}, 0, 0, 0},
+      {"nolength:0", false, {}, 0, 0, 0},
+      {"signin:anna", false, {}, 0, 0, 0},
+      {"strict:1", false, {}, 0, 0, 0},
       {"explode", false, {}, 0, 0, 0},
   };
   for (const Row& r : rows) {

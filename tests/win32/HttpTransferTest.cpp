@@ -16,6 +16,7 @@
 #include "platform/win32/HttpTransfer_wininet.h"
 #include "platform/win32/TextCodec_win32.h"
 #include "platform/win32/WideText.h"
+#include "tests/doubles/SignInScript.h"
 
 namespace {
 
@@ -322,6 +323,97 @@ TEST_F(WinInetTransferTest, RefusedBeforeAnyRequest) {
   EXPECT_THAT(requestLog(), ::testing::Not(::testing::Contains("/brevan/v128/a")));
   EXPECT_EQ(readFile(local("kept")), "kept");
   ::SetFileAttributesW(widen(local("kept")).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Through the mirror as proxy, for a host no name lookup knows.
+class WinInetProxyTest : public WinInetTransferTest {
+ protected:
+  WinInetProxyTest() {
+    m_http.setSignIn(&m_signIn);
+    m_http.ProxyServer("127.0.0.1");
+    m_http.ProxyPort(std::stoi(env("BREVAN_MIRROR").substr(10)));
+  }
+  std::string viaProxy(const std::string& name) {
+    return fetch(name, "http://update.brevan.invalid/brevan/v128/" + name);
+  }
+  test::SignInScript m_signIn;
+};
+
+TEST_F(WinInetProxyTest, SignInWithBasicAsksUntilThePairIsTakenAtMostThreeTimes) {
+  using test::pair;
+  struct Row {
+    const char* name;  // the suite's command gives each its fault
+    std::vector<std::optional<platform::ProxyCredentials>> answers;
+    std::string message;
+    size_t asks;
+  };
+  const std::string refused = "407: Proxy Authentication Required";
+  const Row rows[] = {
+      {"F_signin", {pair("anna", "x"), pair("anna", "secret")}, "", 2},
+      {"F_signin", {std::nullopt}, refused, 1},
+      {"F_signinloop",
+       {pair("a", "1"), pair("a", "1"), pair("a", "1"), pair("a", "1")},
+       refused,
+       3},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.name) + " " + std::to_string(r.asks));
+    publish(r.name, "signed in");
+    m_signIn = {};
+    m_signIn.answers.assign(r.answers.begin(), r.answers.end());
+    EXPECT_EQ(viaProxy(r.name), r.message);
+    EXPECT_EQ(m_signIn.asked.size(), r.asks);
+    if (r.message.empty()) {
+      EXPECT_EQ(readFile(local(r.name)), "signed in");
+      EXPECT_THAT(m_log.flow(), ElementsAre("start", "transfer 9", "end"));
+      ::DeleteFileW(widen(local(r.name)).c_str());
+    } else {
+      EXPECT_THAT(m_log.flow(), ElementsAre());
+    }
+  }
+}
+
+TEST_F(WinInetProxyTest, StrictProxyGetsThePercentEncodedNameAndEveryRequestAsksToRevalidate) {
+  publish("ヘルプ_strict.lzh", "help");
+  const size_t before = requestLog().size();
+  EXPECT_EQ(viaProxy("ヘルプ_strict.lzh"), "");
+  const auto log = requestLog();
+  ASSERT_EQ(log.size(), before + 2);
+  const std::string base = "http://update.brevan.invalid:80/brevan/v128/";
+  EXPECT_EQ(log[before], base + "\x83\x77\x83\x8B\x83\x76_strict.lzh");
+  EXPECT_EQ(log[before + 1], base + "%83w%83%8B%83v_strict.lzh");
+  EXPECT_EQ(readFile(local("ヘルプ_strict.lzh")), "help");
+
+  const std::string heads = readFile(env("BREVAN_MIRROR_HEADS"));
+  size_t count = 0;
+  for (size_t at = heads.find("GET "); at != std::string::npos; at = heads.find("GET ", at + 1)) {
+    const std::string head = heads.substr(at, heads.find("\r\n\r\n", at) - at);
+    SCOPED_TRACE(head);
+    EXPECT_NE(head.find("\r\nCache-Control: no-cache"), std::string::npos);
+    EXPECT_NE(head.find("\r\nPragma: no-cache"), std::string::npos);
+    ++count;
+  }
+  EXPECT_GE(count, 2u);
+}
+
+TEST_F(WinInetTransferTest, StallIsFewerThanAKilobyteInAWindowNotALongTransfer) {
+  m_http.setTimeouts(std::chrono::seconds(5), std::chrono::seconds(1));
+  struct Row {
+    const char* name;  // F_drip 64 bytes, F_steady 4096 bytes every 100 ms
+    size_t size;
+    std::string message;
+  };
+  const Row rows[] = {
+      {"F_drip", 20000, "1028: Fewer than 1024 bytes received in 1000 ms"},
+      {"F_steady", 120000, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::string body = patternBytes(r.size);
+    publish(r.name, body);
+    EXPECT_EQ(fetch(r.name), r.message);
+    EXPECT_EQ(readFile(local(r.name)) == body, r.message.empty());
+  }
 }
 
 }  // namespace

@@ -31,9 +31,34 @@ std::optional<Fault> parseFault(std::string_view text) {
     }
     return f;
   }
-  if (kind == "nolength" || kind == "hang") {
+  if (kind == "nolength" && !args.empty()) {
+    if (!parseNumber(args, n) || n == 0) return std::nullopt;
+    f.kind = FaultKind::kNoLength;
+    f.bytes = n;
+    return f;
+  }
+  if (kind == "nolength" || kind == "hang" || kind == "signinloop" || kind == "signinunknown" ||
+      kind == "strict") {
     if (!args.empty()) return std::nullopt;
-    f.kind = kind == "hang" ? FaultKind::kHang : FaultKind::kNoLength;
+    f.kind = kind == "hang"         ? FaultKind::kHang
+             : kind == "nolength"   ? FaultKind::kNoLength
+             : kind == "signinloop" ? FaultKind::kSignInLoop
+             : kind == "strict"     ? FaultKind::kStrict
+                                    : FaultKind::kSignInUnknown;
+    return f;
+  }
+  if (kind == "signin") {
+    const size_t second = args.find(':');
+    if (second == std::string_view::npos || second == 0) return std::nullopt;
+    f.kind = FaultKind::kSignIn;
+    f.user = std::string(args.substr(0, second));
+    f.password = std::string(args.substr(second + 1));
+    return f;
+  }
+  if (kind == "length") {
+    if (!parseNumber(args, n)) return std::nullopt;
+    f.kind = FaultKind::kLength;
+    f.bytes = n;
     return f;
   }
   if (kind == "status") {

@@ -74,6 +74,8 @@ std::optional<Request> parseRequestHead(std::string_view head) {
       if (value != "0") r.hasBody = true;
     } else if (equalsNoCase(name, "Transfer-Encoding")) {
       r.hasBody = true;
+    } else if (equalsNoCase(name, "Proxy-Authorization")) {
+      r.proxyAuthorization = std::string(value);
     }
   }
   if (r.hasBody) r.keepAlive = false;

@@ -13,6 +13,7 @@ struct Request {
   std::string target;  // raw bytes as received
   bool keepAlive = true;
   bool hasBody = false;  // Content-Length or Transfer-Encoding sent: the connection is closed after
+  std::string proxyAuthorization;  // the Proxy-Authorization field's value, as sent
 };
 
 // Parses a request head (up to and without the blank line); nullopt when it is malformed.

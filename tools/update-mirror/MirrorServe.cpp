@@ -25,6 +25,30 @@ std::string connectionField(bool keepOpen) {
   return keepOpen ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
 }
 
+bool hasHighBytes(const std::string& target) {
+  return std::any_of(target.begin(), target.end(),
+                     [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
+}
+
+// The Proxy-Authorization value a client sends for the pair with Basic.
+std::string basicAnswer(const std::string& user, const std::string& password) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  const std::string plain = user + ":" + password;
+  std::string out = "Basic ";
+  for (size_t i = 0; i < plain.size(); i += 3) {
+    uint32_t n = static_cast<uint32_t>(static_cast<unsigned char>(plain[i])) << 16;
+    if (i + 1 < plain.size())
+      n |= static_cast<uint32_t>(static_cast<unsigned char>(plain[i + 1])) << 8;
+    if (i + 2 < plain.size()) n |= static_cast<unsigned char>(plain[i + 2]);
+    out += kAlphabet[(n >> 18) & 63];
+    out += kAlphabet[(n >> 12) & 63];
+    out += i + 1 < plain.size() ? kAlphabet[(n >> 6) & 63] : '=';
+    out += i + 2 < plain.size() ? kAlphabet[n & 63] : '=';
+  }
+  return out;
+}
+
 }  // namespace
 
 bool UpdateMirror::sendAll(Connection& c, const char* data, size_t size) {
@@ -100,7 +124,7 @@ void UpdateMirror::handleRequest(Connection& c, const std::string& head, bool& k
     simple(400);
     return;
   }
-  logTarget(request->target);
+  logRequest(request->target, head);
   keepOpen = request->keepAlive;
   if (request->method != "GET" && request->method != "HEAD") return simple(501);
   const auto parts = targetComponents(request->target);
@@ -117,6 +141,21 @@ void UpdateMirror::handleRequest(Connection& c, const std::string& head, bool& k
   }
   const Fault fault = faultFor(parts->back());
   if (fault.kind == FaultKind::kStatus) return simple(fault.status);
+  if (fault.kind == FaultKind::kStrict && hasHighBytes(request->target)) return simple(400);
+  const bool signedIn = fault.kind == FaultKind::kSignIn &&
+                        request->proxyAuthorization == basicAnswer(fault.user, fault.password);
+  if ((fault.kind == FaultKind::kSignIn && !signedIn) || fault.kind == FaultKind::kSignInLoop ||
+      fault.kind == FaultKind::kSignInUnknown) {
+    const std::string body = "sign in first\n";
+    const std::string challenge = fault.kind == FaultKind::kSignInUnknown
+                                      ? "Proxy-Authenticate: Secret realm=\"brevan\"\r\n"
+                                      : "Proxy-Authenticate: Basic realm=\"brevan\"\r\n";
+    const std::string answer = "HTTP/1.1 407 Proxy Authentication Required\r\n" + challenge +
+                               "Content-Length: " + std::to_string(body.size()) + "\r\n" +
+                               connectionField(keepOpen) + "\r\n" + body;
+    if (!sendAll(c, answer.data(), answer.size())) keepOpen = false;
+    return;
+  }
   sendFile(c, real, request->method, fault, keepOpen);
 }
 
@@ -135,16 +174,24 @@ void UpdateMirror::sendFile(Connection& c, const std::string& path, const std::s
     return;
   }
   const auto size = static_cast<size_t>(st.st_size);
-  if (fault.kind == FaultKind::kNoLength) keepOpen = false;
+  if (fault.kind == FaultKind::kNoLength || fault.kind == FaultKind::kLength) keepOpen = false;
   std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";
   if (fault.kind != FaultKind::kNoLength) {
-    head += "Content-Length: " + std::to_string(size) + "\r\n";
+    const size_t announced = fault.kind == FaultKind::kLength ? fault.bytes : size;
+    head += "Content-Length: " + std::to_string(announced) + "\r\n";
   }
   head += connectionField(keepOpen) + "\r\n";
   size_t limit = size;
   const bool cut = fault.kind == FaultKind::kShortBody || fault.kind == FaultKind::kReset ||
                    fault.kind == FaultKind::kStall;
   if (cut) limit = fault.bytes == kHalfBody ? size / 2 : std::min(fault.bytes, size);
+  // A body of a given length without Content-Length: the file, then zero bytes if it is shorter.
+  const bool sized = fault.kind == FaultKind::kNoLength && fault.bytes != kHalfBody && fault.bytes;
+  size_t padding = 0;
+  if (sized) {
+    limit = std::min(fault.bytes, size);
+    padding = fault.bytes - limit;
+  }
   if (method == "HEAD") limit = 0;
   const size_t piece = fault.kind == FaultKind::kSlow ? fault.bytes : kChunk;
   // The head goes out in one send with the first piece of the body: a small file is then one
@@ -172,6 +219,10 @@ void UpdateMirror::sendFile(Connection& c, const std::string& path, const std::s
     if (ok && fault.kind == FaultKind::kSlow && sent < limit) ok = pause(fault.intervalMs);
   }
   ::close(file);
+  if (ok && padding > 0 && method != "HEAD") {
+    const std::string zeros(padding, '\0');
+    ok = sendAll(c, zeros.data(), zeros.size());
+  }
   if (!ok) {
     keepOpen = false;
     return;

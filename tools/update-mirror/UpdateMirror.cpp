@@ -46,6 +46,10 @@ uint16_t UpdateMirror::start() {
     m_logFile = std::fopen(m_options.logFile.c_str(), "ab");
     if (!m_logFile) failStart("log " + m_options.logFile);
   }
+  if (!m_options.headLogFile.empty()) {
+    m_headLogFile = std::fopen(m_options.headLogFile.c_str(), "ab");
+    if (!m_headLogFile) failStart("log " + m_options.headLogFile);
+  }
   m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (m_listenFd < 0) failStart("socket");
   const int one = 1;
@@ -125,6 +129,8 @@ void UpdateMirror::stop() {
   m_listenFd = m_wakePipe[0] = m_wakePipe[1] = -1;
   if (m_logFile) std::fclose(m_logFile);
   m_logFile = nullptr;
+  if (m_headLogFile) std::fclose(m_headLogFile);
+  m_headLogFile = nullptr;
 }
 
 void UpdateMirror::closeConnection(Connection& c, bool reset) {
@@ -170,9 +176,20 @@ std::vector<std::string> UpdateMirror::requestLog() const {
   return m_log;
 }
 
-void UpdateMirror::logTarget(const std::string& target) {
+std::vector<std::string> UpdateMirror::requestHeads() const {
+  std::lock_guard lock(m_mutex);
+  return m_heads;
+}
+
+void UpdateMirror::logRequest(const std::string& target, const std::string& head) {
   std::lock_guard lock(m_mutex);
   m_log.push_back(target);
+  m_heads.push_back(head);
+  if (m_headLogFile) {
+    std::fwrite(head.data(), 1, head.size(), m_headLogFile);
+    std::fputs("\r\n\r\n", m_headLogFile);
+    std::fflush(m_headLogFile);
+  }
   if (m_logFile) {
     std::fwrite(target.data(), 1, target.size(), m_logFile);
     std::fputc('\n', m_logFile);

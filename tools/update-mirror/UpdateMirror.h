@@ -21,9 +21,10 @@ namespace mirror {
 class UpdateMirror {
  public:
   struct Options {
-    std::string root;     // the release folder; the URL path maps to files under it
-    uint16_t port = 0;    // 0: any free port
-    std::string logFile;  // empty: no log file (the log is kept in memory all the same)
+    std::string root;           // the release folder; the URL path maps to files under it
+    uint16_t port = 0;          // 0: any free port
+    std::string logFile;        // empty: no log file (the log is kept in memory all the same)
+    std::string headLogFile{};  // every request head, each followed by a blank line; empty: none
   };
 
   explicit UpdateMirror(Options options);
@@ -48,6 +49,8 @@ class UpdateMirror {
 
   // Every request target received, raw bytes, in arrival order.
   std::vector<std::string> requestLog() const;
+  // Every request head received (without the blank line), in arrival order.
+  std::vector<std::string> requestHeads() const;
   // Connections accepted so far (keep-alive reuse shows as fewer connections than requests).
   int connectionCount() const { return m_connections.load(); }
 
@@ -58,7 +61,7 @@ class UpdateMirror {
   void handleRequest(Connection& c, const std::string& head, bool& keepOpen);
   void sendFile(Connection& c, const std::string& path, const std::string& method,
                 const Fault& fault, bool& keepOpen);
-  void logTarget(const std::string& target);
+  void logRequest(const std::string& target, const std::string& head);
   Fault faultFor(const std::string& fileName) const;
   bool sendAll(Connection& c, const char* data, size_t size);
   void waitForClient(Connection& c);
@@ -82,6 +85,8 @@ class UpdateMirror {
   std::list<std::unique_ptr<Connection>> m_open;
   std::map<std::string, Fault> m_faults;
   std::vector<std::string> m_log;
+  std::vector<std::string> m_heads;
+  std::FILE* m_headLogFile = nullptr;
   std::FILE* m_logFile = nullptr;
 };
 

@@ -13,9 +13,11 @@ namespace {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: brevan-mirror --root DIR [--port N] [--log FILE] [--fault NAME=KIND]...\n"
+               "usage: brevan-mirror --root DIR [--port N] [--log FILE] [--head-log FILE]\n"
+               "                     [--fault NAME=KIND]...\n"
                "  KIND: short[:BYTES] nolength status:CODE reset[:BYTES] slow:BYTES:MS "
-               "stall[:BYTES] hang\n");
+               "stall[:BYTES] hang\n"
+               "        signin:USER:PASSWORD signinloop signinunknown strict length:BYTES\n");
   return 2;
 }
 
@@ -37,6 +39,8 @@ int main(int argc, char** argv) {
       options.port = static_cast<uint16_t>(port);
     } else if (arg == "--log") {
       options.logFile = value;
+    } else if (arg == "--head-log") {
+      options.headLogFile = value;
     } else if (arg == "--fault") {
       const size_t eq = value.rfind('=');
       const auto fault =
