@@ -63,7 +63,8 @@ void WinInetTransfer::startRequest(const http::WireRequest& wire) {
     request.password = wire.password;
   }
   try {
-    m_channel = std::make_shared<FetchChannel>();
+    if (!m_readyEvent) m_readyEvent = FetchChannel::makeReadyEvent();
+    m_channel = std::make_shared<FetchChannel>(m_readyEvent);
     m_worker->submit(std::move(request), m_channel);
   } catch (const std::exception&) {
     m_channel.reset();

@@ -48,6 +48,7 @@ class WinInetTransfer final : public http::TransferContract {
 
  private:
   std::unique_ptr<FetchWorker> m_worker;
+  std::shared_ptr<void> m_readyEvent;
   std::shared_ptr<FetchChannel> m_channel;
 };
 
