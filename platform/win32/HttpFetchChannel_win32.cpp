@@ -25,6 +25,8 @@ bool FetchChannel::post(FetchNote note) {
     if (m_abandoned) return false;
     // Notes already waiting mean the window's thread has been woken and will take this too.
     wake = m_notes.empty();
+    m_finished = note.kind == FetchNote::Kind::kEnd || note.kind == FetchNote::Kind::kFailure ||
+                 (note.kind == FetchNote::Kind::kHead && (note.status < 200 || note.status > 299));
     m_queuedBytes += note.bytes.size();
     m_notes.push_back(std::move(note));
   }
@@ -35,6 +37,11 @@ bool FetchChannel::post(FetchNote note) {
 bool FetchChannel::abandoned() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_abandoned;
+}
+
+bool FetchChannel::finished() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_finished;
 }
 
 bool FetchChannel::adoptRequest(void* request) {

@@ -39,6 +39,9 @@ class FetchChannel {
   // full. Returns false, queuing nothing, once the window's thread has left the fetch.
   bool post(FetchNote note);
   bool abandoned() const;
+  // The worker has posted its last note (the end, a failure, or a head that ends the request):
+  // what it still does is closing handles, which does not wait for the network.
+  bool finished() const;
   // Worker side: the request handle its blocking calls run on, from now until releaseRequest.
   // False, and the handle closed, when the window's thread has left already.
   bool adoptRequest(void* request);
@@ -60,6 +63,7 @@ class FetchChannel {
   std::deque<FetchNote> m_notes;
   size_t m_queuedBytes = 0;
   bool m_abandoned = false;
+  bool m_finished = false;
   void* m_request = nullptr;
   std::shared_ptr<void> m_ready;
 };

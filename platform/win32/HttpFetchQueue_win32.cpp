@@ -68,7 +68,9 @@ FetchWorker::~FetchWorker() {
 void FetchWorker::submit(FetchRequest request, std::shared_ptr<FetchChannel> channel) {
   if (m_lane) {
     std::lock_guard<std::mutex> lock(m_lane->mutex);
-    if (!m_lane->retired && !(m_lane->running && m_lane->running->abandoned())) {
+    const auto& running = m_lane->running;
+    const bool stuck = running && running->abandoned() && !running->finished();
+    if (!m_lane->retired && !stuck) {
       m_lane->jobs.push_back({std::move(request), std::move(channel)});
       m_lane->wake.notify_all();
       return;

@@ -19,10 +19,10 @@ class FetchWorker {
   FetchWorker& operator=(const FetchWorker&) = delete;
 
   // Queues one GET, whose notes go to the channel (see runFetch). A fetch the channel has left
-  // before its turn is skipped. When the thread is still inside a fetch its channel has left
-  // (a blocking call that has not ended yet), that thread is let go and a fresh one takes this
-  // fetch, so it never waits behind an abandoned one. Throws std::system_error when no thread
-  // can be started.
+  // before its turn is skipped. When the thread is still inside a fetch its channel left before
+  // the last note (a blocking call that may not have ended yet), that thread is let go and a fresh
+  // one takes this fetch, so it never waits behind an abandoned one. Throws std::system_error when
+  // no thread can be started.
   void submit(FetchRequest request, std::shared_ptr<FetchChannel> channel);
 
  private:
