@@ -27,8 +27,8 @@ namespace platform::http {
 // in the stall window, in the head as in the body, or no connection in time), 1042 aborted
 // (AbortTransfer, ResetTransfer, or a failing event handler, whose message becomes the
 // description), 1043 bad proxy port, 1056 connection reset, 1063 body longer than the size limit
-// (announced or not), 1093 FetchURL called while one runs. A component may fail with numbers of
-// its engine beside these.
+// (announced or not), 1052 no response at all, 1093 FetchURL called while one runs. A component may
+// fail with numbers of its engine beside these.
 //
 // One request at a time. FetchURL runs a loop on the calling thread: collect what the component
 // received, raise the events for it, let window messages run, then wait a few milliseconds for
