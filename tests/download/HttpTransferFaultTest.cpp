@@ -100,6 +100,39 @@ TEST_F(HttpTransferTest, TransfersAreBoundedBySteadinessNotByTotalTimeAndBySize)
   }
 }
 
+// Sees every body and refuses the ones the test names.
+class JudgeDouble : public platform::BodyJudge {
+ public:
+  void beginBody(const std::string& bodyUrl) override {
+    seen.clear();
+    url = bodyUrl;
+  }
+  void bodyPiece(std::string_view bytes) override { seen += bytes; }
+  void judgeBody(int64_t size) override {
+    if (refuse) throw platform::EipwHTTP(2001, "refused " + std::to_string(size));
+  }
+  std::string url;
+  std::string seen;
+  bool refuse = false;
+};
+
+TEST_F(HttpTransferTest, FinishedBodyIsJudgedBeforeItCounts) {
+  JudgeDouble judge;
+  m_http->setBodyJudge(&judge);
+  const std::string body = patternBytes(300000);
+  publish("J.lzh", body);
+  for (const bool refuse : {false, true}) {
+    SCOPED_TRACE(refuse);
+    judge.refuse = refuse;
+    m_log.events.clear();
+    EXPECT_EQ(fetch("J.lzh"), refuse ? "2001: refused 300000" : "");
+    EXPECT_EQ(judge.url, url("J.lzh"));
+    EXPECT_TRUE(judge.seen == body);
+    EXPECT_EQ(m_log.flow().back(), "end");
+    EXPECT_EQ(workFiles().size(), refuse ? 0u : 1u);
+  }
+}
+
 TEST_F(HttpTransferTest, NoLengthHeaderIsNotAnErrorOfTheComponent) {
   publish("n", "close-delimited");
   m_mirror->setFault("n", *mirror::parseFault("nolength"));
