@@ -1,6 +1,7 @@
 // The fetch comparisons: a first update's many small files through the update mirror as proxy,
-// by our component file after file and by one curl process with keep-alive; and the longest
-// wait between two message-pump calls while a large file comes in.
+// by our component file after file and by one curl process with keep-alive, and under Wine by
+// our WinINet component and by a minimal WinINet loop; and the longest wait between two
+// message-pump calls while a large file comes in.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -86,6 +87,52 @@ Measured curl(const std::vector<std::string>& args) {
   return {s.seconds, s.maxRssKb};
 }
 
+// The Windows part: the same files under Wine through our WinINet component and through a
+// minimal WinINet loop (bench/win32), each run a process of its own timing its fetches alone.
+// Runs when BREVAN_BENCH_WININET names the program and WINEPREFIX a prepared prefix.
+void compareWindowsFetches(const fs::path& scratch, const std::vector<Listed>& files,
+                           const std::string& port) {
+  const char* program = std::getenv("BREVAN_BENCH_WININET");
+  if (program == nullptr || std::getenv("WINEPREFIX") == nullptr) {
+    std::printf("%-46s (skipped: no BREVAN_BENCH_WININET and WINEPREFIX)\n",
+                "first update under Wine, WinINet");
+    return;
+  }
+  const fs::path folder = scratch / "wine-out";
+  fs::create_directories(folder);
+  std::string windowsFolder = "Z:" + folder.string();
+  for (char& c : windowsFolder) c = c == '/' ? '\\' : c;
+  const fs::path list = scratch / "fetch-wine.txt";
+  {
+    std::ofstream out(list);
+    for (size_t i = 0; i < files.size(); ++i) {
+      out << files[i].url << '\t' << windowsFolder << "\\F" << i << '\n';
+    }
+  }
+  const std::string result = (scratch / "wine-result.txt").string();
+  auto run = [&](const char* mode) {
+    const Spawned s = spawn(
+        {"/usr/lib/wine/wine64", program, mode, "127.0.0.1:" + port, list.string()}, {}, result);
+    Measured m;
+    std::ifstream in(result);
+    if (s.status != 0 || !(in >> m.seconds >> m.peakKb)) {
+      std::fprintf(stderr, "the Windows fetch (%s) failed\n", mode);
+      std::exit(1);
+    }
+    return m;
+  };
+  // One round unmeasured: Wine maps its libraries into the page cache the first time.
+  (void)run("loop");
+  const auto r = interleave(
+      3, [&] { return run("ours"); }, [&] { return run("loop"); });
+  const double n = static_cast<double>(files.size());
+  printLine("first update under Wine, " + std::to_string(files.size()) + " files", r,
+            "WinINet loop", 1.2);
+  std::printf("%-46s %.2f ms ours, %.2f ms loop, %.2f ms more\n", "  per file",
+              r.ours.seconds * 1000 / n, r.yardstick.seconds * 1000 / n,
+              (r.ours.seconds - r.yardstick.seconds) * 1000 / n);
+}
+
 double readGap(const fs::path& scratch) {
   double gap = 0;
   std::ifstream(scratch / "gap.txt") >> gap;
@@ -157,6 +204,7 @@ void compareFetches(const fs::path& scratch, int divisor) {
   std::printf("%-46s %.2f ms ours, %.2f ms curl, %.2f ms more\n", "  per file",
               r.ours.seconds * 1000 / n, r.yardstick.seconds * 1000 / n,
               (r.ours.seconds - r.yardstick.seconds) * 1000 / n);
+  compareWindowsFetches(scratch, files, port);
 
   // The mirror must not be what is slow: curl against it and against a plain static server.
   const int staticPort = 20000 + static_cast<int>(::getpid() % 20000);

@@ -33,6 +33,7 @@ function(brevan_wine_test name)
 endfunction()
 
 add_subdirectory(tests/win32)
+add_subdirectory(bench/win32)
 
 # The Windows program: the same core on the Win32 backends and the native window. A GUI
 # program (no console) whose entry takes the wide-character command line.

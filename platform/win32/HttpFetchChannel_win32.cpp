@@ -7,29 +7,41 @@
 
 namespace platform::win32 {
 
-FetchChannel::FetchChannel() : m_ready(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-  if (!m_ready) {
+std::shared_ptr<void> FetchChannel::makeReadyEvent() {
+  const HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!event) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category());
   }
+  return std::shared_ptr<void>(event, [](void* h) { ::CloseHandle(h); });
 }
 
-FetchChannel::~FetchChannel() { ::CloseHandle(m_ready); }
+FetchChannel::FetchChannel(std::shared_ptr<void> readyEvent) : m_ready(std::move(readyEvent)) {}
 
 bool FetchChannel::post(FetchNote note) {
+  bool wake = false;
   {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_room.wait(lock, [&] { return m_abandoned || m_queuedBytes < kMaxQueuedBytes; });
     if (m_abandoned) return false;
+    // Notes already waiting mean the window's thread has been woken and will take this too.
+    wake = m_notes.empty();
+    m_finished = note.kind == FetchNote::Kind::kEnd || note.kind == FetchNote::Kind::kFailure ||
+                 (note.kind == FetchNote::Kind::kHead && (note.status < 200 || note.status > 299));
     m_queuedBytes += note.bytes.size();
     m_notes.push_back(std::move(note));
   }
-  ::SetEvent(m_ready);
+  if (wake) ::SetEvent(m_ready.get());
   return true;
 }
 
 bool FetchChannel::abandoned() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_abandoned;
+}
+
+bool FetchChannel::finished() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_finished;
 }
 
 bool FetchChannel::adoptRequest(void* request) {

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -26,9 +27,11 @@ class FetchChannel {
   // memory stays bounded however fast the network is.
   static constexpr size_t kMaxQueuedBytes = 1024 * 1024;
 
-  // Throws std::system_error when no event can be made.
-  FetchChannel();
-  ~FetchChannel();
+  // The event a component's fetches share one after the other: an event per file costs more
+  // under Wine than the fetch of a small one. Throws std::system_error when none can be made.
+  static std::shared_ptr<void> makeReadyEvent();
+
+  explicit FetchChannel(std::shared_ptr<void> readyEvent);
   FetchChannel(const FetchChannel&) = delete;
   FetchChannel& operator=(const FetchChannel&) = delete;
 
@@ -36,6 +39,9 @@ class FetchChannel {
   // full. Returns false, queuing nothing, once the window's thread has left the fetch.
   bool post(FetchNote note);
   bool abandoned() const;
+  // The worker has posted its last note (the end, a failure, or a head that ends the request):
+  // what it still does is closing handles, which does not wait for the network.
+  bool finished() const;
   // Worker side: the request handle its blocking calls run on, from now until releaseRequest.
   // False, and the handle closed, when the window's thread has left already.
   bool adoptRequest(void* request);
@@ -47,8 +53,9 @@ class FetchChannel {
   // The window's thread has left the fetch: the request handle is closed, which ends the
   // worker's blocking call at once, and the worker stops at its next step.
   void abandon();
-  // Set whenever a note is queued (auto-reset).
-  HANDLE readyEvent() const { return m_ready; }
+  // Set when a note is queued into an empty queue (auto-reset); a worker left behind may still
+  // set it once, which only wakes the window's thread for nothing.
+  HANDLE readyEvent() const { return m_ready.get(); }
 
  private:
   mutable std::mutex m_mutex;
@@ -56,8 +63,9 @@ class FetchChannel {
   std::deque<FetchNote> m_notes;
   size_t m_queuedBytes = 0;
   bool m_abandoned = false;
+  bool m_finished = false;
   void* m_request = nullptr;
-  HANDLE m_ready = nullptr;
+  std::shared_ptr<void> m_ready;
 };
 
 }  // namespace platform::win32

@@ -6,7 +6,6 @@
 #include <winsock2.h>
 
 #include <algorithm>
-#include <thread>
 #include <utility>
 
 #include "platform/http/SignInRules.h"
@@ -163,22 +162,39 @@ bool sendRequest(HINTERNET request, const FetchRequest& r, FetchChannel& channel
   }
 }
 
-void runFetch(const FetchRequest& r, FetchChannel& channel) {
-  const bool direct = r.proxy.empty();
-  InternetHandle session(::InternetOpenA(
-      "Brevan-Update/2.5", direct ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
-      direct ? nullptr : r.proxy.c_str(), nullptr, 0));
-  if (!session.h) {
+}  // namespace
+
+FetchSession::~FetchSession() {
+  if (m_handle) ::InternetCloseHandle(m_handle);
+}
+
+void* FetchSession::forProxy(const std::string& proxy) {
+  if (m_handle && proxy == m_proxy) return m_handle;
+  if (m_handle) ::InternetCloseHandle(m_handle);
+  const bool direct = proxy.empty();
+  m_handle = ::InternetOpenA("Brevan-Update/2.5",
+                             direct ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
+                             direct ? nullptr : proxy.c_str(), nullptr, 0);
+  m_proxy = proxy;
+  return m_handle;
+}
+
+void runFetch(const FetchRequest& r, FetchChannel& channel, FetchSession& sessions) {
+  // A fetch the window's thread left while it waited in the queue is not started.
+  if (channel.abandoned()) return;
+  const HINTERNET session = sessions.forProxy(r.proxy);
+  if (!session) {
     channel.post(failureOf(::GetLastError(), r));
     return;
   }
-  setTimeouts(session.h, r);
-  InternetHandle connection(::InternetConnectA(session.h, r.target.host.c_str(), r.target.port,
+  InternetHandle connection(::InternetConnectA(session, r.target.host.c_str(), r.target.port,
                                                nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection.h) {
     channel.post(failureOf(::GetLastError(), r));
     return;
   }
+  // Each fetch brings its own time-outs; the request inherits them from its connection.
+  setTimeouts(connection.h, r);
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                 INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
                 INTERNET_FLAG_KEEP_CONNECTION;
@@ -231,23 +247,6 @@ void runFetch(const FetchRequest& r, FetchChannel& channel) {
     piece.bytes.assign(buffer.data(), read);
     if (!channel.post(std::move(piece))) return;
   }
-}
-
-}  // namespace
-
-void startFetchWorker(FetchRequest request, std::shared_ptr<FetchChannel> channel) {
-  std::thread([request = std::move(request), channel = std::move(channel)] {
-    try {
-      runFetch(request, *channel);
-    } catch (const std::exception& e) {
-      // Out of memory, most likely: the window's thread reports it; a thread must not throw.
-      try {
-        channel->post(failure(http::kEngineErrorBase + 27, e.what()));
-      } catch (...) {
-        // nothing left to report with; the window's thread stops waiting at its time-out
-      }
-    }
-  }).detach();
 }
 
 }  // namespace platform::win32

@@ -1,5 +1,5 @@
-// The blocking WinINet calls of one fetch, made on a thread of their own so the window's thread
-// never waits inside WinINet.
+// The blocking WinINet calls of one fetch, made on the worker thread so the window's thread never
+// waits inside WinINet.
 #pragma once
 
 #include <memory>
@@ -24,10 +24,25 @@ struct FetchRequest {
   std::string password;
 };
 
-// Starts a detached worker for one GET. It posts to the channel one kHead, then (for a 2xx
-// status) kPiece notes and one kEnd, or a kFailure at any point; once the channel is abandoned
-// (which closes the request handle) it stops at its next step and closes its other handles
-// itself. Throws std::system_error when no thread can be started.
-void startFetchWorker(FetchRequest request, std::shared_ptr<FetchChannel> channel);
+// The WinINet session a worker keeps from one fetch to the next: opened again only when the
+// proxy changes. Used by one thread only.
+class FetchSession {
+ public:
+  FetchSession() = default;
+  ~FetchSession();
+  FetchSession(const FetchSession&) = delete;
+  FetchSession& operator=(const FetchSession&) = delete;
+  // The session for this proxy ("" direct); null with the thread's last error set on failure.
+  void* forProxy(const std::string& proxy);
+
+ private:
+  void* m_handle = nullptr;
+  std::string m_proxy;
+};
+
+// One GET, blocking. Posts to the channel one kHead, then (for a 2xx status) kPiece notes and
+// one kEnd, or a kFailure at any point; once the channel is abandoned (which closes the request
+// handle) it stops at its next step and closes its other handles itself.
+void runFetch(const FetchRequest& request, FetchChannel& channel, FetchSession& session);
 
 }  // namespace platform::win32

@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "platform/win32/BodyFile_win32.h"
-#include "platform/win32/HttpFetchWorker_wininet.h"
+#include "platform/win32/HttpFetchQueue_win32.h"
 
 namespace platform::win32 {
 
@@ -32,7 +32,7 @@ class WindowsBody final : public http::BodyStore {
 }  // namespace
 
 WinInetTransfer::WinInetTransfer(TextCodec& codec, MessagePump& pump, LastError& lastError)
-    : TransferContract(codec, pump, lastError) {}
+    : TransferContract(codec, pump, lastError), m_worker(std::make_unique<FetchWorker>()) {}
 
 WinInetTransfer::~WinInetTransfer() { stopRequest(); }
 
@@ -63,8 +63,9 @@ void WinInetTransfer::startRequest(const http::WireRequest& wire) {
     request.password = wire.password;
   }
   try {
-    m_channel = std::make_shared<FetchChannel>();
-    startFetchWorker(request, m_channel);
+    if (!m_readyEvent) m_readyEvent = FetchChannel::makeReadyEvent();
+    m_channel = std::make_shared<FetchChannel>(m_readyEvent);
+    m_worker->submit(std::move(request), m_channel);
   } catch (const std::exception&) {
     m_channel.reset();
     throw EipwHTTP(http::kEngineErrorBase + 2, "The HTTP engine could not start");

@@ -15,12 +15,15 @@
 namespace platform::win32 {
 
 class FetchChannel;
+class FetchWorker;
 
 // The contract of every component (events, tries, bounds, error codes: TransferContract.h) on
 // WinINet; any WinINet failure without a shared code fails with WinINet's own number
-// (12000-12999). Each request runs on a worker thread of its own that hands what it learns (the
-// head, the body's pieces, the end, a failure) to the window's thread, which waits for it or a
-// new message (MsgWaitForMultipleObjects) a few milliseconds at a time. The body is written on
+// (12000-12999). The requests run one after the other on one long-lived worker thread, on one
+// WinINet session while the proxy stays the same; the worker hands what it learns (the head,
+// the body's pieces, the end, a failure) to the window's thread, which sleeps until that or a
+// new message arrives (MsgWaitForMultipleObjects), waking at most a few milliseconds apart for
+// the stall watch. The body is written on
 // the window's thread, so a request left behind (abort, stall) leaves no file; leaving it
 // closes its request handle, which ends the worker's blocking call at once. Every request asks
 // caches to revalidate (Cache-Control and Pragma: no-cache, INTERNET_FLAG_PRAGMA_NOCACHE). A
@@ -44,6 +47,8 @@ class WinInetTransfer final : public http::TransferContract {
   bool answersWithOwnCredentials(http::AuthScheme scheme) const override;
 
  private:
+  std::unique_ptr<FetchWorker> m_worker;
+  std::shared_ptr<void> m_readyEvent;
   std::shared_ptr<FetchChannel> m_channel;
 };
 

@@ -4,10 +4,13 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 
 #include "platform/win32/HttpTransfer_wininet.h"
@@ -414,3 +417,45 @@ TEST_F(WinInetTransferTest, StallIsFewerThanAKilobyteInAWindowNotALongTransfer) 
 }
 
 }  // namespace
+
+// The threads of this process other than the calling one, each as its id and creation time (an
+// id may be given again to a later thread).
+std::set<std::pair<DWORD, uint64_t>> otherThreads() {
+  std::set<std::pair<DWORD, uint64_t>> threads;
+  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more;
+       more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != ::GetCurrentProcessId() ||
+        entry.th32ThreadID == ::GetCurrentThreadId()) {
+      continue;
+    }
+    FILETIME created{}, exited{}, kernel{}, user{};
+    const HANDLE thread = ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+    if (thread) {
+      ::GetThreadTimes(thread, &created, &exited, &kernel, &user);
+      ::CloseHandle(thread);
+    }
+    threads.emplace(entry.th32ThreadID,
+                    uint64_t{created.dwHighDateTime} << 32 | created.dwLowDateTime);
+  }
+  ::CloseHandle(snapshot);
+  return threads;
+}
+
+TEST_F(WinInetTransferTest, FetchesOneAfterTheOtherOnOneWorkerThread) {
+  publish("small", "abc");
+  std::set<std::pair<DWORD, uint64_t>> first;
+  std::set<std::pair<DWORD, uint64_t>> seen;
+  m_log.hook = [&](const std::string& event) {
+    if (event != "start") return;
+    const auto now = otherThreads();
+    if (first.empty()) first = now;
+    seen.insert(now.begin(), now.end());
+  };
+  for (int i = 0; i < 10; ++i) ASSERT_EQ(fetch("small"), "");
+  // A thread per fetch would show ten workers.
+  EXPECT_FALSE(first.empty());
+  EXPECT_EQ(seen, first);
+}
