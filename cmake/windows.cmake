@@ -40,5 +40,19 @@ add_executable(brevan-update WIN32 main/main_win32.cpp)
 target_link_libraries(brevan-update PRIVATE core platform_win32 view_win32)
 target_link_options(brevan-update PRIVATE -municode)
 brevan_warnings(brevan-update)
+brevan_release_key(brevan-update "${BREVAN_RELEASE_PUBKEY}")
+
+# The sample's program, with the sample key the Linux build made (its brevan-release keygen).
+set(BREVAN_SAMPLE_PUBKEY "${CMAKE_SOURCE_DIR}/build/release/tools/release/sample.pub"
+    CACHE FILEPATH "The sample release's public key, made by the Linux build")
+if(EXISTS "${BREVAN_SAMPLE_PUBKEY}")
+  add_executable(brevan-update-sample WIN32 main/main_win32.cpp)
+  target_link_libraries(brevan-update-sample PRIVATE core platform_win32 view_win32)
+  target_link_options(brevan-update-sample PRIVATE -municode)
+  brevan_warnings(brevan-update-sample)
+  brevan_release_key(brevan-update-sample "${BREVAN_SAMPLE_PUBKEY}")
+else()
+  message(STATUS "No sample key at ${BREVAN_SAMPLE_PUBKEY}: no brevan-update-sample.exe")
+endif()
 
 include(${CMAKE_SOURCE_DIR}/cmake/windows-release.cmake)
