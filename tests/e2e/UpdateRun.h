@@ -24,8 +24,10 @@ class UpdateRun {
  public:
   // `name` names the run's screenshot folder. With `wine`, the Windows program runs in that
   // prefix and on its display; else the Linux program on a display of the run's own. Throws
-  // std::runtime_error when a part cannot start.
-  explicit UpdateRun(const std::string& name, WineMachine* wine = nullptr);
+  // std::runtime_error when a part cannot start. The mirror serves `release` (the sample
+  // release when empty).
+  explicit UpdateRun(const std::string& name, WineMachine* wine = nullptr,
+                     const std::string& release = {});
   ~UpdateRun();
 
   mirror::UpdateMirror& mirror() { return *m_mirror; }
@@ -37,8 +39,9 @@ class UpdateRun {
   const std::string& shotFolder() const { return m_shots; }
   uint16_t port() const { return m_port; }
 
-  // Starts brevan-update on the display, with the machine and the time zone set.
-  void startProgram();
+  // Starts brevan-update (or the Windows `program` under Wine) on the display, with the machine
+  // and the time zone set.
+  void startProgram(const std::string& program = {});
   ChildProcess& program() { return *m_program; }
 
   // A box or window with the title that appears within `limit`; 0 when none did.
