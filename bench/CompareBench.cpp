@@ -5,6 +5,7 @@
 // the longest wait between two message-pump calls.
 //
 //   bench_compare [divisor]   sizes divided by divisor (1 = the full sizes; 10 for a quick look)
+//   bench_compare signed      only the cost of the signed-release checks
 #include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -115,12 +116,22 @@ int main(int argc, char** argv) {
     if (mode == "expand" && argc >= 4) return childExpand(argv[3], argc - 4, argv + 4);
     if (mode == "memdecode" && argc >= 4) return childDecodeInMemory(argv[3], argc - 4, argv + 4);
     if (mode == "fetch" && argc == 6) return bench::childFetch(argv[3], argv[4], argv[5]);
+    if (mode == "signed-fetch" && argc == 7) {
+      return bench::childSignedFetch(argv[3], argv[4], argv[5], argv[6]);
+    }
     return 2;
   }
-  const int divisor = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+  const bool signedOnly = argc > 1 && std::string(argv[1]) == "signed";
+  const int divisor = argc > 1 && !signedOnly ? std::max(1, std::atoi(argv[1])) : 1;
   char pattern[] = "/tmp/brevan-bench-compare-XXXXXX";
   if (!::mkdtemp(pattern)) return 1;
   const fs::path scratch = pattern;
+  if (signedOnly) {
+    bench::printHeader();
+    bench::compareSignedFetches(scratch);
+    fs::remove_all(scratch);
+    return 0;
+  }
   const fs::path work = scratch / "drive_c" / "W";
   fs::create_directories(work);
   std::printf("(fastest of several rounds; ours and the yardstick run in turn)\n");
@@ -195,6 +206,7 @@ int main(int argc, char** argv) {
 
   // The first update's files through the mirror as proxy, and the window's longest wait.
   bench::compareFetches(scratch, divisor);
+  bench::compareSignedFetches(scratch);
 
   std::error_code error;
   fs::remove_all(scratch, error);
