@@ -251,6 +251,8 @@ TEST_F(SignedEndToEndTest, FileChangedAfterSigningStopsItsPassUninstalled) {
   run.display().key(error, "Return");
   ASSERT_TRUE(run.waitUntilGone(error, 10s)) << run.shownWindows();
   EXPECT_EQ(run.display().windows("情報").size(), 0u);
+  // Idle again, the user closes the window with its close box.
+  waitForPaint(run, window);
   run.display().requestClose(window);
   ASSERT_TRUE(run.program().waitFor(30s).has_value()) << run.shownWindows();
 
