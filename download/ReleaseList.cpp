@@ -50,7 +50,7 @@ bool validName(std::string_view name) {
   return true;
 }
 
-// "file <size> <hex> <name>" into the list; false on any deviation, a name twice included.
+// "file <size> <hex> <name>" into the list; false on any deviation.
 bool addFileLine(std::string_view line, ReleaseList& list) {
   if (line.substr(0, 5) != "file ") return false;
   line.remove_prefix(5);
@@ -61,10 +61,15 @@ bool addFileLine(std::string_view line, ReleaseList& list) {
   if (!size || line.size() < 66 || line[64] != ' ') return false;
   auto digest = hexBytes(line.substr(0, 64));
   std::string_view name = line.substr(65);
-  if (!digest || !validName(name) || list.files.size() >= kMaxListFiles) return false;
+  // Names in ascending byte order: one list has one form, and no name comes twice.
+  if (!digest || !validName(name) || list.files.size() >= kMaxListFiles ||
+      (!list.files.empty() && list.files.rbegin()->first >= name)) {
+    return false;
+  }
   ReleaseFile file{*size, {}};
   std::copy(digest->begin(), digest->end(), file.digest.begin());
-  return list.files.emplace(std::string(name), file).second;
+  list.files.emplace_hint(list.files.end(), std::string(name), file);
+  return true;
 }
 
 int hexDigit(char c) {

@@ -5,7 +5,7 @@
 //   version v2.5.3.0
 //   pass 20251299
 //   file <size> <SHA-256, 64 lower-case hex digits> <name as the server knows it>
-//   ... one line per file, no name twice
+//   ... one line per file, names in ascending byte order (so none twice)
 //   signature <r and s of the ECDSA P-256 signature, 128 lower-case hex digits>
 // The signature covers every byte before its line. Nothing may follow its line.
 #pragma once
