@@ -1,6 +1,8 @@
 // The cost of the signed-release checks: a first update's files through the update mirror as
 // proxy, each pass's signed list checked first and every file hashed against it as it arrives,
-// beside the same fetches unchecked.
+// beside the same fetches unchecked, in the fetching process's processor time.
+#include <time.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -22,6 +24,14 @@ namespace bench {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The process's own processor time: on a shared machine the wall clock mostly measures the
+// neighbours, and the checks are processor work.
+double processorSeconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
 
 class NoPump : public platform::MessagePump {
  public:
@@ -53,6 +63,12 @@ void writeFetchList(const fs::path& release, const fs::path& out, bool lists) {
   }
 }
 
+// Both runs write into an empty work folder: replacing the other run's files costs more.
+void freshTemp(const fs::path& scratch) {
+  fs::remove_all(scratch / "drive_c" / "TEMP");
+  fs::create_directories(scratch / "drive_c" / "TEMP");
+}
+
 }  // namespace
 
 // With keyFile "-", the same fetches unchecked.
@@ -74,7 +90,7 @@ int childSignedFetch(const std::string& port, const std::string& listFile,
     const size_t tab = line.find('\t');
     list.emplace_back(line.substr(0, tab), line.substr(tab + 1));
   }
-  const auto start = Clock::now();
+  const double start = processorSeconds();
   {
     platform::posix::CurlHttpTransfer http(machine, codec, pump, lastError);
     download::ReleaseList signedList;
@@ -96,8 +112,7 @@ int childSignedFetch(const std::string& port, const std::string& listFile,
                                        folder.substr(folder.rfind('/') + 1), signedList);
       } else {
         fault = download::checkReleaseFile(
-            signedList, codec.toCp932(name), files.fileSize(local),
-            [&] { return files.openForReading(local); }, crypto);
+            signedList, codec.toCp932(name), [&] { return files.openForReading(local); }, crypto);
       }
       if (fault != download::ReleaseFault::kNone) {
         std::fprintf(stderr, "%s: %s\n", url.c_str(), download::releaseFaultText(fault));
@@ -105,7 +120,7 @@ int childSignedFetch(const std::string& port, const std::string& listFile,
       }
     }
   }
-  std::printf("%.4f %ld\n", secondsSince(start), peakKb());
+  std::printf("%.4f %ld\n", processorSeconds() - start, peakKb());
   return 0;
 }
 
@@ -127,14 +142,16 @@ void compareSignedFetches(const fs::path& scratch) {
   const auto r = interleave(
       9,
       [&] {
+        freshTemp(scratch);
         return child(scratch, {"signed-fetch", port, (scratch / "signed.txt").string(),
                                scratch.string(), (scratch / "bench.pub").string()});
       },
       [&] {
-        return child(scratch,
-                     {"fetch", port, (scratch / "unsigned.txt").string(), scratch.string()});
+        freshTemp(scratch);
+        return child(scratch, {"signed-fetch", port, (scratch / "unsigned.txt").string(),
+                               scratch.string(), "-"});
       });
-  printLine("first update checked against its signed lists", r, "the same unchecked", 1.05);
+  printLine("first update checked, processor time", r, "the same unchecked", 1.05);
 }
 
 }  // namespace bench

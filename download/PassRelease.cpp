@@ -61,8 +61,8 @@ bool PassRelease::checkArrived(size_t position, const std::string& name) {
   auto& services = m_form.services();
   const std::string path = m_form.WorkPath + name;
   const ReleaseFault fault = checkReleaseFile(
-      m_list, services.codec.toCp932(name), services.files.fileSize(path),
-      [&] { return services.files.openForReading(path); }, m_crypto);
+      m_list, services.codec.toCp932(name), [&] { return services.files.openForReading(path); },
+      m_crypto);
   if (fault == ReleaseFault::kNone) return true;
   refuse(position + 1, name, releaseFaultText(fault));
   return false;

@@ -68,10 +68,10 @@ std::string releaseSignatureLine(const platform::ReleaseSignature& signature);
 ReleaseFault checkReleaseList(std::string_view bytes, platform::ReleaseCrypto& crypto,
                               std::string_view version, std::string_view pass, ReleaseList& out);
 
-// Checks an arrived file against its line: name (CP932), size, then the SHA-256 of the contents
-// `open` gives (opened only when the size matches). No size or no reader: unreadable.
+// Checks an arrived file against its line: name (CP932), then the size and SHA-256 of what the
+// file `open` gives yields (read once, and no further than one byte past the listed size). No
+// reader, or a read failure within the listed size: unreadable.
 ReleaseFault checkReleaseFile(const ReleaseList& list, const std::string& cp932Name,
-                              std::optional<uint64_t> size,
                               const std::function<std::unique_ptr<platform::FileReader>()>& open,
                               platform::ReleaseCrypto& crypto);
 

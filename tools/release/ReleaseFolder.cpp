@@ -91,11 +91,8 @@ std::vector<std::string> verifyFolder(const fs::path& folder, platform::ReleaseC
   for (const auto& path : folderFiles(folder)) {
     const std::string name = sample::toCp932(path.filename().string());
     seen.insert(name);
-    std::error_code error;
-    const uint64_t size = fs::file_size(path, error);
     const auto fault = download::checkReleaseFile(
-        list, name, error ? std::nullopt : std::optional<uint64_t>(size),
-        [&] { return openFile(path); }, crypto);
+        list, name, [&] { return openFile(path); }, crypto);
     if (fault != download::ReleaseFault::kNone) {
       problems.push_back(path.filename().string() + ": " + download::releaseFaultText(fault));
     }
