@@ -105,7 +105,7 @@ class TMainForm : public platform::ViewEvents, public platform::HttpTransferEven
   std::unique_ptr<platform::HttpTransfer> ipwHTTP;
   // Transfer component of pass (1); made with the window.
   std::unique_ptr<platform::HttpTransfer> ipwHTTP2;
-  // A third component the window carries; no operation uses it.
+  // A third component, without events: fetches the signed list of a pass.
   std::unique_ptr<platform::HttpTransfer> ipwHTTP_lha32;
 
   // True once start-up found no installation and told the program to end.

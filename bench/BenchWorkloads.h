@@ -30,5 +30,10 @@ int childFetch(const std::string& port, const std::string& listFile, const std::
 // curl against the mirror against curl against a plain static server; the window's longest
 // wait during a 100 MB fetch.
 void compareFetches(const std::filesystem::path& scratch, int divisor);
+// The first update with its signed lists checked and every file hashed as it arrives, beside
+// the same fetches unchecked; the child checks with the public key file.
+int childSignedFetch(const std::string& port, const std::string& listFile,
+                     const std::string& prefix, const std::string& keyFile);
+void compareSignedFetches(const std::filesystem::path& scratch);
 
 }  // namespace bench

@@ -4,8 +4,9 @@
 // libmspack expanding file to file (and, beside it, decoding in memory), the first update's small
 // files against one curl process, and the longest wait between two message-pump calls.
 //
-//   bench_compare [divisor [lha|merge|szdd|fetch]]   sizes divided by divisor (1 = the full
-//                                                   sizes; 10 for a quick look); one part only
+//   bench_compare [divisor [lha|merge|szdd|fetch|signed]]   sizes divided by divisor (1 = the
+//                                   full sizes; 10 for a quick look); one part only
+//   bench_compare signed            only the cost of the signed-release checks
 #include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -139,15 +140,25 @@ int main(int argc, char** argv) {
     if (mode == "memdecode" && argc >= 4) return childDecodeInMemory(argv[3], argc - 4, argv + 4);
     if (mode == "filedecode" && argc >= 4) return childDecodeFiles(argv[3], argc - 4, argv + 4);
     if (mode == "fetch" && argc == 6) return bench::childFetch(argv[3], argv[4], argv[5]);
+    if (mode == "signed-fetch" && argc == 7) {
+      return bench::childSignedFetch(argv[3], argv[4], argv[5], argv[6]);
+    }
     return 2;
   }
-  const int divisor = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
-  // One comparison only ("lha", "merge", "szdd" or "fetch"), or all of them.
-  const std::string only = argc > 2 ? argv[2] : "";
+  const bool signedOnly = argc > 1 && std::string(argv[1]) == "signed";
+  const int divisor = argc > 1 && !signedOnly ? std::max(1, std::atoi(argv[1])) : 1;
+  // One comparison only ("lha", "merge", "szdd", "fetch" or "signed"), or all of them.
+  const std::string only = signedOnly ? "signed" : argc > 2 ? argv[2] : "";
   const auto wanted = [&](const char* part) { return only.empty() || only == part; };
   char pattern[] = "/tmp/brevan-bench-compare-XXXXXX";
   if (!::mkdtemp(pattern)) return 1;
   const fs::path scratch = pattern;
+  if (signedOnly) {
+    bench::printHeader();
+    bench::compareSignedFetches(scratch);
+    fs::remove_all(scratch);
+    return 0;
+  }
   const fs::path work = scratch / "drive_c" / "W";
   fs::create_directories(work);
   std::printf("(fastest of several rounds; ours and the yardstick run in turn)\n");
@@ -235,6 +246,7 @@ int main(int argc, char** argv) {
 
   // The first update's files through the mirror as proxy, and the window's longest wait.
   if (wanted("fetch")) bench::compareFetches(scratch, divisor);
+  if (wanted("signed")) bench::compareSignedFetches(scratch);
 
   std::error_code error;
   fs::remove_all(scratch, error);

@@ -32,6 +32,20 @@ function(brevan_wine_test name)
   set_tests_properties(${name} PROPERTIES LABELS win ENVIRONMENT "WINEDEBUG=-all;TZ=Asia/Tokyo")
 endfunction()
 
+# The sample's program, with the sample key the Linux build made (its brevan-release keygen).
+set(BREVAN_SAMPLE_PUBKEY "${CMAKE_SOURCE_DIR}/build/release/tools/release/sample.pub"
+    CACHE FILEPATH "The sample release's public key, made by the Linux build")
+if(EXISTS "${BREVAN_SAMPLE_PUBKEY}")
+  add_executable(brevan-update-sample WIN32 main/main_win32.cpp)
+  target_link_libraries(brevan-update-sample PRIVATE core platform_win32 view_win32)
+  target_link_options(brevan-update-sample PRIVATE -municode)
+  brevan_warnings(brevan-update-sample)
+  brevan_release_key(brevan-update-sample "${BREVAN_SAMPLE_PUBKEY}")
+  set(signed_program "BREVAN_WINDOWS_SIGNED_PROGRAM=$<TARGET_FILE:brevan-update-sample>")
+else()
+  message(STATUS "No sample key at ${BREVAN_SAMPLE_PUBKEY}: no brevan-update-sample.exe")
+endif()
+
 add_subdirectory(tests/win32)
 add_subdirectory(bench/win32)
 
@@ -65,5 +79,7 @@ target_link_libraries(brevan-update PRIVATE core platform_win32 view_win32 ${bre
 # per-user copy.
 target_link_options(brevan-update PRIVATE -municode -Wl,--tsaware)
 brevan_warnings(brevan-update)
+brevan_release_key(brevan-update "${BREVAN_RELEASE_PUBKEY}")
+
 
 include(${CMAKE_SOURCE_DIR}/cmake/windows-release.cmake)

@@ -1,8 +1,12 @@
 // One download pass: builds the list from the ticked standards and fetches it file by file.
 #include "download/DownloadPass.h"
+
+#include <optional>
+
 #include "app/Dialogs.h"
 #include "app/Errors.h"
 #include "app/MainForm.h"
+#include "download/PassRelease.h"
 #include "download/RunMarkers.h"
 
 using platform::Control;
@@ -61,6 +65,13 @@ bool runPass(TMainForm& form, const PassPlan& plan) {
   }
 
   form.CurrentItem = 0;
+  // A program built with a publisher's key fetches nothing the pass's signed list does not
+  // vouch for; a refused list stops the pass as a failed fetch does.
+  std::optional<PassRelease> release;
+  if (platform::ReleaseCrypto* crypto = form.services().release) {
+    release.emplace(form, plan, *crypto);
+    if (!release->fetchList() && form.closed()) return false;
+  }
   for (size_t i = 0; form.WorkList && i < form.WorkList->size(); ++i) {
     if (form.CancelRequested) {
       view.setVisible(Control::CancelButton, false);
@@ -75,8 +86,10 @@ bool runPass(TMainForm& form, const PassPlan& plan) {
     http.ProxyPort(form.ProxyPortNo);
     form.ContentLength = 2147483647.0;
     http.LocalFile(form.WorkPath + name);
+    bool arrived = false;
     try {
       http.FetchURL(plan.baseAddress + name);
+      arrived = true;
     } catch (const std::exception& e) {
       if (!form.CancelRequested) {
         form.CancelRequested = true;
@@ -86,6 +99,10 @@ bool runPass(TMainForm& form, const PassPlan& plan) {
                       ? "通信エラーが発生しました[" + number + "]\r\r" + e.what()
                       : "通信エラーが発生しました[" + number + "]\r" + name + "\r\r" + e.what());
       }
+    }
+    // Checked before it counts as fetched: a refused file stops the pass before the expansion.
+    if (arrived && release && !form.CancelRequested && !form.closed()) {
+      (void)release->checkArrived(i, name);
     }
     view.setProgress(0);
     view.setCaption(Control::ProgressLabel, "");

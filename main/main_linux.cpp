@@ -1,14 +1,17 @@
 // The program on Linux: the Qt window and the POSIX machine services wired to the update window.
 #include <QApplication>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "app/ProgramEntry.h"
 #include "app/WindowDesign.h"
 #include "install/LhaBinding.h"
+#include "main/ReleaseKey.h"
 #include "platform/posix/HttpTransfer_curl.h"
 #include "platform/posix/MachineFolder.h"
 #include "platform/posix/PosixMachine.h"
+#include "platform/posix/ReleaseCrypto_openssl.h"
 #include "platform/qt/FontAlias.h"
 #include "platform/qt/QtView.h"
 
@@ -34,6 +37,12 @@ int main(int argc, char** argv) {
     platform::qt::QtView view(app::kMainForm);
     platform::posix::PosixMachine machine(platform::posix::MachineFolder::defaultPrefix(), folder,
                                           view);
+    // Built with a publisher's key, the program installs only what that key signed.
+    std::optional<platform::posix::OpenSslReleaseCrypto> release;
+    if (!brevan::releasePublicKey().empty()) {
+      release.emplace(brevan::releasePublicKey());
+      machine.services().release = &*release;
+    }
     // The archive library is bound before the window exists and freed after it has gone.
     LhaBinding lha(machine.libraries(),
                    [&view](const std::string& caption, const std::string& text) {

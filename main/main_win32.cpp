@@ -3,14 +3,17 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include "app/Dialogs.h"
 #include "app/Errors.h"
 #include "app/ProgramEntry.h"
 #include "app/WindowDesign.h"
 #include "install/LhaBinding.h"
+#include "main/ReleaseKey.h"
 #include "platform/win32/DllSearch_win32.h"
 #include "platform/win32/HttpTransfer_wininet.h"
+#include "platform/win32/ReleaseCrypto_cng.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Machine.h"
 #include "platform/win32/Win32View.h"
@@ -29,6 +32,12 @@ int runProgram() {
   platform::win32::setWindowFailureReport([&view](const std::string& text) {
     app::showError(view, text.empty() ? kUnexpectedFailureText : text);
   });
+  // Built with a publisher's key, the program installs only what that key signed.
+  std::optional<platform::win32::CngReleaseCrypto> release;
+  if (!brevan::releasePublicKey().empty()) {
+    release.emplace(brevan::releasePublicKey());
+    machine.services().release = &*release;
+  }
   // The archive library is bound before the window exists and freed after it has gone.
   LhaBinding lha(machine.libraries(), [&view](const std::string& caption, const std::string& text) {
     (void)view.messageBox(platform::MessageKind::Error, caption, text,

@@ -12,6 +12,7 @@
 #include "platform/Processes.h"
 #include "platform/ProfileFiles.h"
 #include "platform/Registry.h"
+#include "platform/ReleaseCrypto.h"
 #include "platform/ShellFiles.h"
 #include "platform/Status.h"
 #include "platform/SystemFolders.h"
@@ -34,6 +35,9 @@ struct Services {
   LzExpand& lz;
   // Makes a new HTTP transfer component; the window owns three.
   std::function<std::unique_ptr<HttpTransfer>()> makeHttp;
+  // The checks with the publisher's key the program was built with; none without a key, and
+  // then no release list is fetched.
+  ReleaseCrypto* release = nullptr;
 };
 
 }  // namespace platform

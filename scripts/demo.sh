@@ -11,6 +11,10 @@
 #                                     under Wine, in a throw-away Wine prefix holding the old
 #                                     installation; screenshots in out/demo-windows/
 #
+# The release is signed with the sample key the build makes (brevan-release keygen), and the
+# program is the one built with that key (brevan-update-sample): it installs only what the key
+# signed.
+#
 # Either way it ends by checking the installed tree file by file against the tree the update
 # must leave, prints a summary, and exits non-zero when the update did not complete.
 set -euo pipefail
@@ -41,16 +45,19 @@ export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
 cmake --preset release >/dev/null
 if ((windows)); then
   # The mirror and the sample maker run on Linux; the program and its UNLHA32.DLL are Windows'.
-  cmake --build --preset release -j "$(nproc)" --target brevan-mirror brevan-sample-release
-  cmake --preset win64 >/dev/null
-  cmake --build --preset win64 -j "$(nproc)" --target brevan-update unlha32
+  cmake --build --preset release -j "$(nproc)" \
+    --target brevan-mirror brevan-sample-release brevan-release sample_release_key
+  cmake --preset win64 -DBREVAN_SAMPLE_PUBKEY="$PWD/build/release/tools/release/sample.pub" \
+    >/dev/null
+  cmake --build --preset win64 -j "$(nproc)" --target brevan-update-sample unlha32
 else
   cmake --build --preset release -j "$(nproc)" \
-    --target brevan-update unlha32 brevan-mirror brevan-sample-release
+    --target brevan-update-sample unlha32 brevan-mirror brevan-sample-release brevan-release
 fi
 
 build="$PWD/build/release"
-program="$build/brevan-update"
+program="$build/brevan-update-sample"
+signer="$build/tools/release/brevan-release"
 mirror="$build/tools/update-mirror/brevan-mirror"
 maker="$build/tools/sample-release/brevan-sample-release"
 out="$PWD/out/demo"
@@ -71,6 +78,9 @@ trap cleanup EXIT
 mkdir -p "$out"
 rm -rf "$out/machine" "$out/installed" "$out"/*.png "$out/mirror.log"
 "$maker" release "$out/release"
+# The publisher's step: one signed list per pass folder, checked as the program will.
+"$signer" sign "$build/tools/release/sample.key" "$out/release"
+"$signer" verify "$build/tools/release/sample.pub" "$out/release"
 
 # In the headless run one pass-2 file comes slowly, so the progress can be photographed.
 mirror_args=(--root "$out/release" --log "$out/mirror.log")
@@ -108,7 +118,7 @@ if ((windows)); then
   source scripts/wine-sample.sh
   wine_sample_prepare "$out/wine" "$BREVAN_PREFIX"
   trap 'wine_sample_cleanup; cleanup' EXIT
-  wine_sample_run "$PWD/build/win64/brevan-update.exe" >"$out/program.log" 2>&1 &
+  wine_sample_run "$PWD/build/win64/brevan-update-sample.exe" >"$out/program.log" 2>&1 &
 else
   "$program" >"$out/program.log" 2>&1 &
 fi

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang
-  qt6-base-dev libgl-dev libx11-dev libcurl4-openssl-dev libmspack-dev liblhasa-dev
+  qt6-base-dev libgl-dev libx11-dev libcurl4-openssl-dev libmspack-dev liblhasa-dev libssl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fontconfig xvfb xdotool x11-apps x11-utils imagemagick
   mscompress lhasa jlha-utils curl ccache

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 seconds="${1:-60}"
 parallel="${2:-1}"
-targets=(fuzz_szdd fuzz_help_merge fuzz_registry fuzz_profile fuzz_pe_version
+targets=(fuzz_szdd fuzz_help_merge fuzz_registry fuzz_profile fuzz_pe_version fuzz_release_list
          unlha32_cmdline_fuzz unlha32_names_fuzz unlha32_extract_fuzz)
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target "${targets[@]}"

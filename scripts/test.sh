@@ -48,13 +48,15 @@ ctest --preset win32 --timeout 300
 
 echo "== win64: build"
 # The WinINet suite talks to the Linux update mirror of the Release build, whose harnesses also
-# drive the Windows program end to end, on the mirror and behind the real Squid and nginx.
+# drive the Windows program end to end, on the mirror and behind the real Squid and nginx; that
+# build's sample key is built into the Windows program that installs the signed sample release.
 cmake -S . -B build/plain -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/plain -j "$jobs" --target brevan-mirror e2e_windows_tests \
-  realservers_windows_tests
+  realservers_windows_tests sample_release_key
 cmake --preset win64 -DBREVAN_HOST_MIRROR="$PWD/build/plain/tools/update-mirror/brevan-mirror" \
   -DBREVAN_HOST_E2E="$PWD/build/plain/tests/e2e/e2e_windows_tests" \
-  -DBREVAN_HOST_REALSERVERS="$PWD/build/plain/tests/realservers/realservers_windows_tests" >/dev/null
+  -DBREVAN_HOST_REALSERVERS="$PWD/build/plain/tests/realservers/realservers_windows_tests" \
+  -DBREVAN_SAMPLE_PUBKEY="$PWD/build/plain/tools/release/sample.pub" >/dev/null
 cmake --build --preset win64 -j "$jobs"
 echo "== win64: tests under Wine"
 # The window's suites need a display, known before the prefix starts: a private Xvfb.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -172,6 +173,91 @@ TEST_F(UpdateEndToEndTest, ConnectionDroppedInAFileStopsThePassAndLeavesTheInsta
   ASSERT_TRUE(passTheOneErrorBox(run, window));
   expectStoppedAtTheMergeFile(run, window);
 }
+
+#ifdef E2E_WINDOWS
+// The program built with the sample key (brevan-update-sample.exe) on the signed sample release.
+class SignedEndToEndTest : public UpdateEndToEndTest {
+ protected:
+  void SetUp() override {
+    const char* program = std::getenv("BREVAN_WINDOWS_SIGNED_PROGRAM");
+    if (program == nullptr) GTEST_SKIP() << "no program built with the sample key";
+    m_program = program;
+    UpdateEndToEndTest::SetUp();
+  }
+  // The requests of a pass: its signed list first.
+  static std::vector<std::string> signedRequests(int pass, std::vector<std::string> files) {
+    const std::string list = std::string("http://update.valtern.jp/brevan/") +
+                             (pass == 1 ? "v128" : "20251299") + "/RELEASE.LST";
+    files.insert(files.begin(), list);
+    return files;
+  }
+  std::string m_program;
+};
+
+TEST_F(SignedEndToEndTest, SignedReleaseIsInstalled) {
+  UpdateRun run("signed", s_wine.get(), E2E_SIGNED_RELEASE_DIR);
+  run.startProgram(m_program);
+  const unsigned long window = passNotice(run);
+  ASSERT_NE(window, 0u);
+  waitForPaint(run, window);
+  run.clickClient(window, kStartX, kStartY);
+
+  const unsigned long done = run.waitForTitle("情報", 300s);
+  ASSERT_NE(done, 0u) << "no completion box" << run.shownWindows();
+  EXPECT_EQ(run.display().windows("エラー").size(), 0u);
+  run.display().key(done, "Return");
+  ASSERT_TRUE(run.program().waitFor(30s).has_value());
+  const sample::Ticks ticks = sample::allTicked();
+  EXPECT_EQ(run.requests(), concat(signedRequests(1, expectedRequests(1, ticks)),
+                                   signedRequests(2, expectedRequests(2, ticks))));
+  expectTree(sample::expectedDriveC(ticks, "127.0.0.1", run.port()), run);
+}
+
+TEST_F(SignedEndToEndTest, FileChangedAfterSigningStopsItsPassUninstalled) {
+  // The signed release with one pass-2 file changed on the server, its size kept.
+  std::string release = (fs::temp_directory_path() / "brevan-e2e-changed-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(release.data()), nullptr);
+  ASSERT_EQ(std::system(("cp -al " E2E_SIGNED_RELEASE_DIR "/. " + release).c_str()), 0);
+  const std::string changed = release + "/brevan/20251299/MERGEHELP.IN_";
+  std::string bytes = readFile(changed);
+  ASSERT_FALSE(bytes.empty());
+  bytes[bytes.size() / 2] ^= 1;
+  fs::remove(changed);
+  std::ofstream(changed, std::ios::binary) << bytes;
+
+  UpdateRun run("signed-changed", s_wine.get(), release);
+  run.startProgram(m_program);
+  const unsigned long window = passNotice(run);
+  ASSERT_NE(window, 0u);
+  waitForPaint(run, window);
+  run.clickClient(window, kStartX, kStartY);
+
+  const unsigned long error = run.waitForTitle("エラー", 300s);
+  ASSERT_NE(error, 0u) << "no error box" << run.shownWindows();
+  run.shot("2-refused.png", window);
+  run.display().key(error, "Return");
+  ASSERT_TRUE(run.waitUntilGone(error, 10s)) << run.shownWindows();
+  EXPECT_EQ(run.display().windows("情報").size(), 0u);
+  // Idle again, the user closes the window with its close box.
+  waitForPaint(run, window);
+  run.display().requestClose(window);
+  ASSERT_TRUE(run.program().waitFor(30s).has_value()) << run.shownWindows();
+
+  // Pass 1 installed; pass 2 fetched up to the changed file, which was refused: not expanded.
+  const sample::Ticks ticks = sample::allTicked();
+  std::vector<std::string> pass2 = expectedRequests(2, ticks);
+  pass2.resize(38);
+  EXPECT_EQ(run.requests(),
+            concat(signedRequests(1, expectedRequests(1, ticks)), signedRequests(2, pass2)));
+  sample::Tree expected = sample::expectedDriveCAfterPass2Failure(ticks, "127.0.0.1", run.port());
+  const std::vector<std::string> names = sample::workList(2, ticks);
+  for (size_t i = 0; i < 38; ++i) {
+    expected.put("TEMP/BrvNewUp/" + names[i], readFile(release + "/brevan/20251299/" + names[i]));
+  }
+  expectTree(expected, run);
+  fs::remove_all(release);
+}
+#endif
 
 }  // namespace
 }  // namespace e2e

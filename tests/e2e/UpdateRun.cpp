@@ -27,7 +27,8 @@ constexpr int kListLeft = 8 + 2, kListTop = 40 + 2, kRowHeight = 13, kColumnWidt
 
 }  // namespace
 
-UpdateRun::UpdateRun(const std::string& name, WineMachine* wine, uint16_t proxyPort)
+UpdateRun::UpdateRun(const std::string& name, WineMachine* wine, uint16_t proxyPort,
+                     const std::string& release)
     : m_port(proxyPort), m_wine(wine) {
   std::string root = (fs::temp_directory_path() / "brevan-e2e-XXXXXX").string();
   if (::mkdtemp(root.data()) == nullptr) throw std::runtime_error("no scratch folder");
@@ -38,8 +39,8 @@ UpdateRun::UpdateRun(const std::string& name, WineMachine* wine, uint16_t proxyP
   fs::create_directories(m_shots);
 
   if (m_port == 0) {
-    m_mirror = std::make_unique<mirror::UpdateMirror>(
-        mirror::UpdateMirror::Options{E2E_RELEASE_DIR, 0, m_root + "/mirror.log"});
+    m_mirror = std::make_unique<mirror::UpdateMirror>(mirror::UpdateMirror::Options{
+        release.empty() ? E2E_RELEASE_DIR : release, 0, m_root + "/mirror.log"});
     m_port = m_mirror->start();
   }
   sample::writeSampleMachine(m_prefix, "127.0.0.1", m_port);
@@ -66,10 +67,11 @@ sample::Tree UpdateRun::installedTree() const {
   return m_wine ? m_wine->sampleTree() : sample::scanTree(driveC());
 }
 
-void UpdateRun::startProgram() {
+void UpdateRun::startProgram(const std::string& program) {
   if (m_wine) {
     auto env = m_wine->environment();
-    m_program = std::make_unique<ChildProcess>(m_wine->command(), env, m_shots + "/program.log");
+    m_program =
+        std::make_unique<ChildProcess>(m_wine->command(program), env, m_shots + "/program.log");
     return;
   }
   m_program = std::make_unique<ChildProcess>(

@@ -24,10 +24,13 @@ class UpdateRun {
  public:
   // `name` names the run's screenshot folder. With `wine`, the Windows program runs in that
   // prefix and on its display; else the Linux program on a display of the run's own. The
-  // machine's proxy is the run's own update mirror, or the proxy on `proxyPort` of 127.0.0.1
-  // when one is given (then the run has no mirror). Throws std::runtime_error when a part cannot
-  // start.
-  explicit UpdateRun(const std::string& name, WineMachine* wine = nullptr, uint16_t proxyPort = 0);
+  // machine's proxy is the run's own update mirror, serving `release` (the sample release when
+  // empty), or the proxy on `proxyPort` of 127.0.0.1 when one is given (then the run has no
+  // mirror). Throws std::runtime_error when a part cannot start.
+  explicit UpdateRun(const std::string& name, WineMachine* wine = nullptr, uint16_t proxyPort = 0,
+                     const std::string& release = {});
+  UpdateRun(const std::string& name, WineMachine* wine, const std::string& release)
+      : UpdateRun(name, wine, 0, release) {}
   ~UpdateRun();
 
   // Only for a run on its own mirror.
@@ -40,8 +43,9 @@ class UpdateRun {
   const std::string& shotFolder() const { return m_shots; }
   uint16_t port() const { return m_port; }
 
-  // Starts brevan-update on the display, with the machine and the time zone set.
-  void startProgram();
+  // Starts brevan-update (or the Windows `program` under Wine) on the display, with the machine
+  // and the time zone set.
+  void startProgram(const std::string& program = {});
   ChildProcess& program() { return *m_program; }
 
   // A box or window with the title that appears within `limit`; 0 when none did.

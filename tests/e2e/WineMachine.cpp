@@ -137,7 +137,9 @@ sample::Tree WineMachine::sampleTree() const {
   return tree;
 }
 
-std::vector<std::string> WineMachine::command() const { return {kWine, m_program}; }
+std::vector<std::string> WineMachine::command(const std::string& program) const {
+  return {kWine, program.empty() ? m_program : program};
+}
 
 std::map<std::string, std::string> WineMachine::environment() const {
   return {{"WINEPREFIX", m_prefix}, {"WINEDEBUG", "-all"}, {"DISPLAY", m_display->name()},

@@ -34,8 +34,9 @@ class WineMachine {
   sample::Tree sampleTree() const;
 
   // The command and environment that run the Windows program (named by the environment's
-  // BREVAN_WINDOWS_PROGRAM, with UNLHA32.DLL beside it) in the prefix.
-  std::vector<std::string> command() const;
+  // BREVAN_WINDOWS_PROGRAM, with UNLHA32.DLL beside it, or the given one beside it) in the
+  // prefix.
+  std::vector<std::string> command(const std::string& program = {}) const;
   std::map<std::string, std::string> environment() const;
 
  private:
