@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "tests/e2e/RunSteps.h"
 #include "tests/e2e/UpdateRun.h"
@@ -91,8 +92,9 @@ class UpdateEndToEndTest : public ::testing::Test {
   void cancelASecondRun(UpdateRun& run, const sample::Ticks& ticks) {
     sample::Tree expected = run.installedTree();
     const std::vector<std::string> before = run.requests();
+    // The slow file takes about 2.5 s: long enough to click, short enough to see it go on.
     run.mirror().clearFaults();
-    run.mirror().setFault("StepDlg.ex_", {mirror::FaultKind::kSlow, 0, 16, 250});
+    run.mirror().setFault("StepDlg.ex_", {mirror::FaultKind::kSlow, 0, 32, 100});
     run.startProgram();
     const unsigned long question = run.waitForTitle("確認", 60s);
     ASSERT_NE(question, 0u) << "no overwrite question" << run.shownWindows();
@@ -105,13 +107,27 @@ class UpdateEndToEndTest : public ::testing::Test {
     const auto readyMessage = run.clientPixels(window, kMsgLabel);
     const auto startButton = run.clientPixels(window, kStartButton);
 
+    // Waits until the mirror has seen `count` requests of this run; false after `limit`.
+    auto waitForRequests = [&](size_t count, std::chrono::milliseconds limit) {
+      const auto end = std::chrono::steady_clock::now() + limit;
+      while (run.requests().size() < before.size() + count) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(20ms);
+      }
+      return true;
+    };
     run.clickClient(window, kStartX, kStartY);
-    ASSERT_TRUE(run.waitForRequest("StepDlg.ex_", 30s)) << run.shownWindows();
+    ASSERT_TRUE(waitForRequests(2, 30s)) << run.shownWindows();
     EXPECT_NE(run.clientPixels(window, kStartButton), startButton) << "no cancel button shown";
-    run.shot("7-cancel-offered.png", window);
     run.clickClient(window, kStartX, kStartY);
+    run.shot("7-cancelled.png", window);
+    // Past the time the slow file would have taken: no further file asked for.
+    EXPECT_FALSE(waitForRequests(3, 4s)) << "the download went on after the cancel";
+    std::vector<std::string> pass2 = expectedRequests(2, ticks);
+    pass2.resize(2);
+    EXPECT_EQ(run.requests(), concat(before, pass2));
     waitForPaint(run, window);
-    run.shot("8-cancelled.png", window);
+    run.shot("8-ready-again.png", window);
     EXPECT_EQ(run.clientPixels(window, kMsgLabel), readyMessage) << "no ready message";
     EXPECT_EQ(run.clientPixels(window, kStartButton), startButton) << "no start button";
     EXPECT_EQ(run.display().windows("エラー").size(), 0u);
@@ -121,9 +137,6 @@ class UpdateEndToEndTest : public ::testing::Test {
     const auto status = run.program().waitFor(30s);
     ASSERT_TRUE(status.has_value()) << "the window did not close" << run.shownWindows();
     EXPECT_EQ(*status, 0);
-    std::vector<std::string> pass2 = expectedRequests(2, ticks);
-    pass2.resize(2);
-    EXPECT_EQ(run.requests(), concat(before, pass2));
     // Only the first file of the pass is new, in the work folder; the close saves the same
     // ticks again.
     const std::string first = sample::workList(2, ticks)[0];
