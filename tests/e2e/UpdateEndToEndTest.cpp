@@ -165,7 +165,7 @@ class UpdateEndToEndTest : public ::testing::Test {
   }
 };
 
-TEST_F(UpdateEndToEndTest, FirstUpdateOfAnOldInstallationThroughBothPasses) {
+TEST_F(UpdateEndToEndTest, FirstUpdateThroughBothPassesThenASecondRunCancelled) {
   UpdateRun run("complete", s_wine.get());
   // One pass-2 file comes slowly, so that the download can be seen under way.
   run.mirror().setFault("MERGEHELP.IN_", {mirror::FaultKind::kSlow, 0, 128, 100});
