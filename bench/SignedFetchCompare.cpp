@@ -10,6 +10,7 @@
 #include "app/Versions.h"
 #include "bench/BenchProcess.h"
 #include "bench/BenchWorkloads.h"
+#include "download/ReleaseFileJudge.h"
 #include "download/ReleaseList.h"
 #include "platform/posix/FileSystem_posix.h"
 #include "platform/posix/HttpTransfer_curl.h"
@@ -94,26 +95,30 @@ int childSignedFetch(const std::string& port, const std::string& listFile,
   {
     platform::posix::CurlHttpTransfer http(machine, codec, pump, lastError);
     download::ReleaseList signedList;
+    // As the download pass does: each file is judged as it arrives, the list is not.
+    download::ReleaseFileJudge judge(signedList, crypto);
     for (const auto& [url, local] : list) {
+      const size_t slash = url.rfind('/');
+      const std::string name = url.substr(slash + 1);
+      const bool isList = name == download::kReleaseListName;
+      http.setBodyJudge(checked && !isList ? &judge : nullptr);
+      if (checked) judge.expect(codec.toCp932(name));
       http.ResetTransfer();
       http.ProxyServer("127.0.0.1");
       http.ProxyPort(std::stoi(port));
       http.LocalFile(local);
-      http.FetchURL(url);
-      pump.processMessages();  // as the download sequence does after each file
-      if (!checked) continue;
-      const size_t slash = url.rfind('/');
-      const std::string name = url.substr(slash + 1);
-      download::ReleaseFault fault;
-      if (name == download::kReleaseListName) {
-        const std::string folder = url.substr(0, slash);
-        fault =
-            download::checkReleaseList(files.readFile(local).value_or(""), crypto, app::kUpVersion,
-                                       folder.substr(folder.rfind('/') + 1), signedList);
-      } else {
-        fault = download::checkReleaseFile(
-            signedList, codec.toCp932(name), [&] { return files.openForReading(local); }, crypto);
+      try {
+        http.FetchURL(url);
+      } catch (const platform::EipwHTTP& e) {
+        std::fprintf(stderr, "%s: %s\n", url.c_str(), e.what());
+        return 1;
       }
+      pump.processMessages();  // as the download sequence does after each file
+      if (!checked || !isList) continue;
+      const std::string folder = url.substr(0, slash);
+      const download::ReleaseFault fault =
+          download::checkReleaseList(files.readFile(local).value_or(""), crypto, app::kUpVersion,
+                                     folder.substr(folder.rfind('/') + 1), signedList);
       if (fault != download::ReleaseFault::kNone) {
         std::fprintf(stderr, "%s: %s\n", url.c_str(), download::releaseFaultText(fault));
         return 1;

@@ -32,6 +32,21 @@ class PassGuard {
   platform::View& m_view;
 };
 
+// Hands the pass's judge to its component for the pass only: the next pass, or a program
+// without a key, fetches unjudged.
+class JudgeGuard {
+ public:
+  JudgeGuard(platform::HttpTransfer& http, platform::BodyJudge* judge) : m_http(http) {
+    m_http.setBodyJudge(judge);
+  }
+  ~JudgeGuard() { m_http.setBodyJudge(nullptr); }
+  JudgeGuard(const JudgeGuard&) = delete;
+  JudgeGuard& operator=(const JudgeGuard&) = delete;
+
+ private:
+  platform::HttpTransfer& m_http;
+};
+
 }  // namespace
 
 bool runPass(TMainForm& form, const PassPlan& plan) {
@@ -72,6 +87,9 @@ bool runPass(TMainForm& form, const PassPlan& plan) {
     release.emplace(form, plan, *crypto);
     if (!release->fetchList() && form.closed()) return false;
   }
+  // Each file is checked as it arrives, before the component keeps it; the judge goes with the
+  // pass's list.
+  JudgeGuard judging(*plan.component, release ? &release->judge() : nullptr);
   for (size_t i = 0; form.WorkList && i < form.WorkList->size(); ++i) {
     if (form.CancelRequested) {
       view.setVisible(Control::CancelButton, false);
@@ -86,12 +104,15 @@ bool runPass(TMainForm& form, const PassPlan& plan) {
     http.ProxyPort(form.ProxyPortNo);
     form.ContentLength = 2147483647.0;
     http.LocalFile(form.WorkPath + name);
-    bool arrived = false;
+    if (release) release->expect(name);
     try {
       http.FetchURL(plan.baseAddress + name);
-      arrived = true;
     } catch (const std::exception& e) {
-      if (!form.CancelRequested) {
+      if (release && release->refused()) {
+        // A file the list does not vouch for stops the pass with the list's box, not the
+        // transfer's, before the expansion.
+        if (!form.CancelRequested && !form.closed()) release->refuseFetched(i, name);
+      } else if (!form.CancelRequested) {
         form.CancelRequested = true;
         std::string number = std::to_string(i + 1);
         app::showError(
@@ -99,10 +120,6 @@ bool runPass(TMainForm& form, const PassPlan& plan) {
                       ? "通信エラーが発生しました[" + number + "]\r\r" + e.what()
                       : "通信エラーが発生しました[" + number + "]\r" + name + "\r\r" + e.what());
       }
-    }
-    // Checked before it counts as fetched: a refused file stops the pass before the expansion.
-    if (arrived && release && !form.CancelRequested && !form.closed()) {
-      (void)release->checkArrived(i, name);
     }
     view.setProgress(0);
     view.setCaption(Control::ProgressLabel, "");

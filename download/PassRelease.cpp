@@ -57,15 +57,12 @@ bool PassRelease::fetchList() {
   return false;
 }
 
-bool PassRelease::checkArrived(size_t position, const std::string& name) {
-  auto& services = m_form.services();
-  const std::string path = m_form.WorkPath + name;
-  const ReleaseFault fault = checkReleaseFile(
-      m_list, services.codec.toCp932(name), [&] { return services.files.openForReading(path); },
-      m_crypto);
-  if (fault == ReleaseFault::kNone) return true;
-  refuse(position + 1, name, releaseFaultText(fault));
-  return false;
+void PassRelease::expect(const std::string& name) {
+  m_judge.expect(m_form.services().codec.toCp932(name));
+}
+
+void PassRelease::refuseFetched(size_t position, const std::string& name) {
+  refuse(position + 1, name, releaseFaultText(m_judge.refused()));
 }
 
 }  // namespace download

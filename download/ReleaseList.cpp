@@ -72,26 +72,6 @@ bool addFileLine(std::string_view line, ReleaseList& list) {
   return true;
 }
 
-// Counts what a file yields and stops one byte past the listed size: a file of another size is
-// never read whole, and the file is opened once.
-class SizedReader final : public platform::FileReader {
- public:
-  SizedReader(platform::FileReader& inner, uint64_t size) : m_inner(inner), m_limit(size + 1) {}
-  std::optional<size_t> read(char* buffer, size_t size) override {
-    if (m_count >= m_limit) return std::nullopt;
-    const uint64_t room = m_limit - m_count;
-    auto n = m_inner.read(buffer, room < size ? static_cast<size_t>(room) : size);
-    if (n) m_count += *n;
-    return n;
-  }
-  uint64_t count() const { return m_count; }
-
- private:
-  platform::FileReader& m_inner;
-  uint64_t m_limit;
-  uint64_t m_count = 0;
-};
-
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -205,23 +185,6 @@ ReleaseFault checkReleaseList(std::string_view bytes, platform::ReleaseCrypto& c
   if (list.pass != pass) return ReleaseFault::kOtherPass;
   out = std::move(list);
   return ReleaseFault::kNone;
-}
-
-ReleaseFault checkReleaseFile(const ReleaseList& list, const std::string& cp932Name,
-                              const std::function<std::unique_ptr<platform::FileReader>()>& open,
-                              platform::ReleaseCrypto& crypto) {
-  auto listed = list.files.find(cp932Name);
-  if (listed == list.files.end()) return ReleaseFault::kNotListed;
-  auto reader = open();
-  if (!reader) return ReleaseFault::kFileUnreadable;
-  SizedReader sized(*reader, listed->second.size);
-  auto digest = crypto.digest(sized);
-  if (!digest) {
-    return sized.count() > listed->second.size ? ReleaseFault::kOtherSize
-                                               : ReleaseFault::kFileUnreadable;
-  }
-  if (sized.count() != listed->second.size) return ReleaseFault::kOtherSize;
-  return *digest == listed->second.digest ? ReleaseFault::kNone : ReleaseFault::kOtherContent;
 }
 
 }  // namespace download

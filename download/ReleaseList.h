@@ -11,14 +11,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/FileSystem.h"
 #include "platform/ReleaseCrypto.h"
 
 namespace download {
@@ -41,7 +38,7 @@ enum class ReleaseFault {
   kNotListed,       // a file the list does not name
   kOtherSize,       // a file whose size differs from the list
   kOtherContent,    // a file whose SHA-256 differs from the list
-  kFileUnreadable,  // a file that arrived but cannot be read back
+  kFileUnreadable,  // a file that cannot be read, or whose digest cannot be made
 };
 
 // The reason the program shows for a fault.
@@ -67,13 +64,6 @@ std::string releaseSignatureLine(const platform::ReleaseSignature& signature);
 // in `out` only when every check passes.
 ReleaseFault checkReleaseList(std::string_view bytes, platform::ReleaseCrypto& crypto,
                               std::string_view version, std::string_view pass, ReleaseList& out);
-
-// Checks an arrived file against its line: name (CP932), then the size and SHA-256 of what the
-// file `open` gives yields (read once, and no further than one byte past the listed size). No
-// reader, or a read failure within the listed size: unreadable.
-ReleaseFault checkReleaseFile(const ReleaseList& list, const std::string& cp932Name,
-                              const std::function<std::unique_ptr<platform::FileReader>()>& open,
-                              platform::ReleaseCrypto& crypto);
 
 // Lower-case hex of bytes, and back; nullopt unless exactly two lower-case digits a byte.
 std::string hexText(const uint8_t* bytes, size_t size);

@@ -62,6 +62,26 @@ std::vector<unsigned char> derSignature(const ReleaseSignature& signature) {
   return der;
 }
 
+// EVP's digest context, fed piece by piece.
+class EvpSha256 final : public Sha256Stream {
+ public:
+  explicit EvpSha256(MdContext context) : m_context(std::move(context)) {}
+  bool add(std::string_view bytes) override {
+    return EVP_DigestUpdate(m_context.get(), bytes.data(), bytes.size()) == 1;
+  }
+  std::optional<Sha256> finish() override {
+    Sha256 out{};
+    unsigned int size = 0;
+    if (EVP_DigestFinal_ex(m_context.get(), out.data(), &size) != 1 || size != out.size()) {
+      return std::nullopt;
+    }
+    return out;
+  }
+
+ private:
+  MdContext m_context;
+};
+
 }  // namespace
 
 OpenSslReleaseCrypto::OpenSslReleaseCrypto(std::span<const uint8_t> publicKey)
@@ -82,24 +102,23 @@ bool OpenSslReleaseCrypto::verify(std::string_view message, const ReleaseSignatu
                           message.size()) == 1;
 }
 
-std::optional<Sha256> OpenSslReleaseCrypto::digest(FileReader& reader) {
+std::unique_ptr<Sha256Stream> OpenSslReleaseCrypto::startDigest() {
   MdContext context(EVP_MD_CTX_new());
-  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
-    return std::nullopt;
-  }
+  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) return nullptr;
+  return std::make_unique<EvpSha256>(std::move(context));
+}
+
+std::optional<Sha256> OpenSslReleaseCrypto::digest(FileReader& reader) {
+  auto hash = startDigest();
+  if (!hash) return std::nullopt;
   std::vector<char> buffer(1 << 16);
   for (;;) {
     auto n = reader.read(buffer.data(), buffer.size());
     if (!n) return std::nullopt;
     if (*n == 0) break;
-    if (EVP_DigestUpdate(context.get(), buffer.data(), *n) != 1) return std::nullopt;
+    if (!hash->add(std::string_view(buffer.data(), *n))) return std::nullopt;
   }
-  Sha256 out{};
-  unsigned int size = 0;
-  if (EVP_DigestFinal_ex(context.get(), out.data(), &size) != 1 || size != out.size()) {
-    return std::nullopt;
-  }
-  return out;
+  return hash->finish();
 }
 
 }  // namespace platform::posix

@@ -20,6 +20,7 @@ class OpenSslReleaseCrypto final : public ReleaseCrypto {
 
   bool verify(std::string_view message, const ReleaseSignature& signature) override;
   std::optional<Sha256> digest(FileReader& reader) override;
+  std::unique_ptr<Sha256Stream> startDigest() override;
 
  private:
   EVP_PKEY* m_key = nullptr;

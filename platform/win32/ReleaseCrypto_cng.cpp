@@ -5,6 +5,7 @@
 // After windows.h, which it needs.
 #include <bcrypt.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -15,24 +16,33 @@ namespace {
 bool ok(NTSTATUS status) { return status >= 0; }
 
 // Hashes in pieces; BCryptHash, the one-call form, needs Windows 10.
-class Hash {
+class Hash final : public Sha256Stream {
  public:
   explicit Hash(BCRYPT_ALG_HANDLE algorithm) {
     if (algorithm && !ok(BCryptCreateHash(algorithm, &m_hash, nullptr, 0, nullptr, 0, 0))) {
       m_hash = nullptr;
     }
   }
-  ~Hash() {
+  ~Hash() override {
     if (m_hash) BCryptDestroyHash(m_hash);
   }
   Hash(const Hash&) = delete;
   Hash& operator=(const Hash&) = delete;
 
-  bool add(const void* data, size_t size) {
-    return m_hash && ok(BCryptHashData(m_hash, static_cast<PUCHAR>(const_cast<void*>(data)),
-                                       static_cast<ULONG>(size), 0));
+  bool started() const { return m_hash != nullptr; }
+  bool add(std::string_view bytes) override {
+    // BCryptHashData takes at most a ULONG at a time.
+    while (m_hash && !bytes.empty()) {
+      const size_t size = std::min<size_t>(bytes.size(), 1u << 30);
+      if (!ok(BCryptHashData(m_hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                             static_cast<ULONG>(size), 0))) {
+        return false;
+      }
+      bytes.remove_prefix(size);
+    }
+    return m_hash != nullptr;
   }
-  std::optional<Sha256> finish() {
+  std::optional<Sha256> finish() override {
     Sha256 out{};
     if (!m_hash || !ok(BCryptFinishHash(m_hash, out.data(), static_cast<ULONG>(out.size()), 0))) {
       return std::nullopt;
@@ -74,7 +84,7 @@ CngReleaseCrypto::~CngReleaseCrypto() {
 bool CngReleaseCrypto::verify(std::string_view message, const ReleaseSignature& signature) {
   if (!m_key) return false;
   Hash hash(m_sha);
-  if (!hash.add(message.data(), message.size())) return false;
+  if (!hash.add(message)) return false;
   auto digest = hash.finish();
   if (!digest) return false;
   return ok(BCryptVerifySignature(
@@ -89,9 +99,15 @@ std::optional<Sha256> CngReleaseCrypto::digest(FileReader& reader) {
     auto n = reader.read(buffer.data(), buffer.size());
     if (!n) return std::nullopt;
     if (*n == 0) break;
-    if (!hash.add(buffer.data(), *n)) return std::nullopt;
+    if (!hash.add(std::string_view(buffer.data(), *n))) return std::nullopt;
   }
   return hash.finish();
+}
+
+std::unique_ptr<Sha256Stream> CngReleaseCrypto::startDigest() {
+  auto hash = std::make_unique<Hash>(m_sha);
+  if (!hash->started()) return nullptr;
+  return hash;
 }
 
 }  // namespace platform::win32

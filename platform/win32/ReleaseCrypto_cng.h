@@ -18,6 +18,7 @@ class CngReleaseCrypto final : public ReleaseCrypto {
 
   bool verify(std::string_view message, const ReleaseSignature& signature) override;
   std::optional<Sha256> digest(FileReader& reader) override;
+  std::unique_ptr<Sha256Stream> startDigest() override;
 
  private:
   void* m_ecdsa = nullptr;  // BCRYPT_ALG_HANDLE

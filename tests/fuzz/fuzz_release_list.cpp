@@ -24,6 +24,7 @@ class AnySignature final : public platform::ReleaseCrypto {
     return true;
   }
   std::optional<platform::Sha256> digest(platform::FileReader&) override { return std::nullopt; }
+  std::unique_ptr<platform::Sha256Stream> startDigest() override { return nullptr; }
   platform::ReleaseSignature last{};
 };
 

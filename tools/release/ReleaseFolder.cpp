@@ -5,7 +5,9 @@
 #include <iterator>
 #include <set>
 #include <stdexcept>
+#include <vector>
 
+#include "download/ReleaseFileJudge.h"
 #include "platform/posix/ReleaseCrypto_openssl.h"
 #include "tools/sample-release/Cp932.h"
 
@@ -75,6 +77,35 @@ void signFolder(const fs::path& folder, Signer& signer, const std::string& versi
   if (!out.flush()) throw std::runtime_error("cannot write the list in " + folder.string());
 }
 
+namespace {
+
+// The program's own check of an arrived file, fed from the folder instead of the network.
+download::ReleaseFault checkFile(const download::ReleaseList& list, const std::string& name,
+                                 const fs::path& path, platform::ReleaseCrypto& crypto) {
+  download::ReleaseFileJudge judge(list, crypto);
+  judge.expect(name);
+  auto reader = openFile(path);
+  if (!reader) return download::ReleaseFault::kFileUnreadable;
+  judge.beginBody(path.string());
+  std::vector<char> buffer(1 << 16);
+  int64_t size = 0;
+  for (;;) {
+    auto n = reader->read(buffer.data(), buffer.size());
+    if (!n) return download::ReleaseFault::kFileUnreadable;
+    if (*n == 0) break;
+    judge.bodyPiece(std::string_view(buffer.data(), *n));
+    size += static_cast<int64_t>(*n);
+  }
+  try {
+    judge.judgeBody(size);
+  } catch (const platform::EipwHTTP&) {
+    // its reason is the judge's verdict
+  }
+  return judge.refused();
+}
+
+}  // namespace
+
 std::vector<std::string> verifyFolder(const fs::path& folder, platform::ReleaseCrypto& crypto,
                                       const std::string& version) {
   std::ifstream in(folder / download::kReleaseListName, std::ios::binary);
@@ -91,8 +122,7 @@ std::vector<std::string> verifyFolder(const fs::path& folder, platform::ReleaseC
   for (const auto& path : folderFiles(folder)) {
     const std::string name = sample::toCp932(path.filename().string());
     seen.insert(name);
-    const auto fault = download::checkReleaseFile(
-        list, name, [&] { return openFile(path); }, crypto);
+    const auto fault = checkFile(list, name, path, crypto);
     if (fault != download::ReleaseFault::kNone) {
       problems.push_back(path.filename().string() + ": " + download::releaseFaultText(fault));
     }
