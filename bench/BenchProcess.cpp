@@ -62,6 +62,7 @@ Measured child(const std::filesystem::path& scratch, std::vector<std::string> ar
     std::fprintf(stderr, "child run failed: %s\n", args[2].c_str());
     std::exit(1);
   }
+  in >> m.wallSeconds;
   return m;
 }
 

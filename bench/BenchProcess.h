@@ -28,6 +28,7 @@ Spawned spawn(const std::vector<std::string>& args, const std::string& in = {},
 struct Measured {
   double seconds = 0;
   long peakKb = 0;
+  double wallSeconds = 0;  // when the child prints it third
 };
 
 // Runs this program in a child mode that prints "<seconds> <peak KB>"; exits on failure.

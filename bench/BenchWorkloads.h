@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -35,5 +36,12 @@ void compareFetches(const std::filesystem::path& scratch, int divisor);
 int childSignedFetch(const std::string& port, const std::string& listFile,
                      const std::string& prefix, const std::string& keyFile);
 void compareSignedFetches(const std::filesystem::path& scratch);
+// The whole first update of the sample machine (restructuring, both passes, expansion,
+// installation) without a screen, by the program given the public key beside the same program
+// without it, from the mirror on `port` serving the signed release. The child runs one update
+// on the machine folder prefix; prints "<processor seconds> <peak KB> <wall seconds>".
+int childSignedUpdate(const std::string& prefix, const std::string& keyFile);
+void compareSignedUpdates(const std::filesystem::path& scratch, const std::filesystem::path& key,
+                          uint16_t port);
 
 }  // namespace bench

@@ -140,6 +140,7 @@ int main(int argc, char** argv) {
     if (mode == "memdecode" && argc >= 4) return childDecodeInMemory(argv[3], argc - 4, argv + 4);
     if (mode == "filedecode" && argc >= 4) return childDecodeFiles(argv[3], argc - 4, argv + 4);
     if (mode == "fetch" && argc == 6) return bench::childFetch(argv[3], argv[4], argv[5]);
+    if (mode == "signed-update" && argc == 5) return bench::childSignedUpdate(argv[3], argv[4]);
     if (mode == "signed-fetch" && argc == 7) {
       return bench::childSignedFetch(argv[3], argv[4], argv[5], argv[6]);
     }
