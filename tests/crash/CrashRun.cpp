@@ -7,6 +7,7 @@
 // With a public key file [key], the release is checked against it. Prints every box it answered,
 // one per line; exits 0 when the update completed without an error box, 1 when it did not, 2 on
 // wrong arguments.
+#include <exception>
 #include <iostream>
 #include <string>
 
@@ -20,8 +21,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   platform::posix::initHttpEngine();
-  const bool completed = headless::runUpdate(platform::posix::MachineFolder::defaultPrefix(),
-                                             argv[1], argv[2], argc == 4 ? argv[3] : "", std::cout);
+  int status = 1;
+  try {
+    if (headless::runUpdate(platform::posix::MachineFolder::defaultPrefix(), argv[1], argv[2],
+                            argc == 4 ? argv[3] : "", std::cout)) {
+      status = 0;
+    }
+  } catch (const std::exception& e) {  // an unreadable key file: a wrong argument
+    std::cerr << e.what() << "\n";
+    status = 2;
+  }
   platform::posix::cleanupHttpEngine();
-  return completed ? 0 : 1;
+  return status;
 }
