@@ -12,6 +12,10 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start);
 
+// This process's own processor time in seconds: on a shared machine the wall clock mostly
+// measures the neighbours.
+double processorSeconds();
+
 // This process's peak resident memory in KB (VmHWM: it starts afresh at exec).
 long peakKb();
 

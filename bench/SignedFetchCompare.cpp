@@ -1,7 +1,6 @@
 // The cost of the signed-release checks: a first update's files through the update mirror as
 // proxy, each pass's signed list checked first and every file hashed against it as it arrives,
 // beside the same fetches unchecked, in the fetching process's processor time.
-#include <time.h>
 
 #include <cstdio>
 #include <fstream>
@@ -25,14 +24,6 @@ namespace bench {
 namespace fs = std::filesystem;
 
 namespace {
-
-// The process's own processor time: on a shared machine the wall clock mostly measures the
-// neighbours, and the checks are processor work.
-double processorSeconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
 
 class NoPump : public platform::MessagePump {
  public:

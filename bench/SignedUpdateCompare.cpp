@@ -4,7 +4,6 @@
 // program without it, on the same signed release. Wall time is what the user sees; processor
 // time is the part the neighbours on a shared machine disturb least.
 #include <stdlib.h>
-#include <time.h>
 
 #include <cstdio>
 #include <sstream>
@@ -20,12 +19,6 @@ namespace bench {
 namespace fs = std::filesystem;
 
 namespace {
-
-double processorSeconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
 
 // Every standard ticked: what the list shows on a first update.
 std::string allTicks() {
